@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs the Debian packages Tarvisk needs to build, test and run; skips what is there.
+set -e
+PACKAGES="build-essential cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+  xvfb xauth imagemagick"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi

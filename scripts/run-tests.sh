@@ -1,0 +1,46 @@
+#!/bin/sh
+# Sets up, builds and runs the whole test suite: the normal build, ASan+UBSan, TSan for the
+# threaded tests, and a short run of every fuzz target. Exits non-zero when anything fails.
+set -e
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+JOBS=$(nproc)
+scripts/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+
+build() {  # build DIR CMAKE-ARGS...
+  dir=$1; shift
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DTARVISK_BENCH=OFF "$@" >/dev/null
+  cmake --build "$dir" -j "$JOBS"
+}
+
+echo "== Build and test"
+build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVISK_BENCH=ON
+ctest --test-dir build/release --output-on-failure -j "$JOBS"
+
+echo "== ASan + UBSan"
+build build/asan -DCMAKE_BUILD_TYPE=Debug "-DTARVISK_SANITIZE=address;undefined"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan --output-on-failure -j "$JOBS"
+
+echo "== TSan (threaded tests)"
+build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVISK_SANITIZE=thread -DTARVISK_GUI=OFF
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build/tsan --output-on-failure -j "$JOBS" -L "e2e|platform|sim"
+
+if command -v clang++ >/dev/null; then
+  echo "== Fuzz targets (short runs)"
+  build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DTARVISK_FUZZ=ON -DTARVISK_GUI=OFF -DTARVISK_TESTS=ON
+  for f in build/fuzz/tests/*_fuzz; do
+    [ -x "$f" ] || continue
+    name=$(basename "$f")
+    corpus="build/fuzz/corpus/$name"
+    mkdir -p "$corpus"
+    seeds="tests/fuzz/seeds/$name"
+    [ -d "$seeds" ] || seeds=""
+    echo "-- $name"
+    "$f" -max_total_time="${FUZZ_SECONDS:-20}" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -2
+  done
+fi
+echo "All test stages passed."
