@@ -8,10 +8,13 @@ JOBS=$(nproc)
 scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 
-build() {  # build DIR CMAKE-ARGS...
+configure() {  # configure DIR CMAKE-ARGS...
   dir=$1; shift
   cmake -S "$ROOT" -B "$dir" -G Ninja -DTARVISK_BENCH=OFF "$@" >/dev/null
-  cmake --build "$dir" -j "$JOBS"
+}
+build() {  # build DIR CMAKE-ARGS...
+  configure "$@"
+  cmake --build "$1" -j "$JOBS"
 }
 
 echo "== Build and test"
@@ -30,8 +33,9 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 
 if command -v clang++ >/dev/null; then
   echo "== Fuzz targets (short runs)"
-  build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DTARVISK_FUZZ=ON -DTARVISK_GUI=OFF -DTARVISK_TESTS=ON
+  configure build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DTARVISK_FUZZ=ON -DTARVISK_GUI=OFF
+  cmake --build build/fuzz -j "$JOBS" --target fuzzers
   for f in build/fuzz/tests/*_fuzz; do
     [ -x "$f" ] || continue
     name=$(basename "$f")
