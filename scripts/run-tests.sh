@@ -44,7 +44,14 @@ if command -v clang++ >/dev/null; then
     seeds="tests/fuzz/seeds/$name"
     [ -d "$seeds" ] || seeds=""
     echo "-- $name"
-    "$f" -max_total_time="${FUZZ_SECONDS:-20}" -print_final_stats=0 "$corpus" $seeds 2>&1 | tail -2
+    log="build/fuzz/$name.log"
+    if ! "$f" -max_total_time="${FUZZ_SECONDS:-20}" -timeout=10 -rss_limit_mb=2048 \
+        "$corpus" $seeds >"$log" 2>&1; then
+      tail -40 "$log"
+      echo "Fuzz target $name found a failure (log: $log)"
+      exit 1
+    fi
+    tail -1 "$log"
   done
 fi
 echo "All test stages passed."
