@@ -38,7 +38,6 @@ struct ReplyBuffer {
 struct ShotRecord {
     std::array<uint8_t, ReplyHeaderSize> HeaderCopy{};
     int32_t HeadId = 0;
-    int32_t LastReportedHeadId = 0;
     int32_t SerialStatus = 0;
     int32_t EchoStartSelector = 0;
     int32_t Chirp = 0;
@@ -51,11 +50,13 @@ struct ShotRecord {
     int32_t DataByteCount = 0;
     int32_t TerminationByte = 0;
     int32_t EchoStartOffset = 0;
-    float BlankingDistance = 0.0f;
+    float EchoStartDistance = 0.0f;  // blanking distance covered by the offset, metres
     std::array<uint8_t, EchoLineSize> EchoLine{};
+    int32_t EchoLevelCount = 0;  // entries of EchoLine written, the offset included
     int32_t ProfileSampleIndex = 0;
     float HeadAngleDegrees = 0.0f;
     float HeadAngleRadians = 0.0f;
+    int32_t ShotSpeed = 0;  // Speed in effect for the shot, for the panel
 };
 
 }  // namespace tarvisk
