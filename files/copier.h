@@ -1,0 +1,38 @@
+#pragma once
+// Copying played records to a new data file. Only forward steps are copied; each record goes
+// out whole, with the profile range the pipeline filled in and a back-link that fits the copy,
+// so the copy plays backwards like a recording.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "files/file_ui.h"
+#include "files/ksd_record.h"
+#include "files/record_writer.h"
+
+namespace tarvisk {
+
+class Copier {
+  public:
+    explicit Copier(FileUi& ui) : ui_(ui) {}
+
+    bool Start(const std::string& path) { return writer_.Open(path); }
+    void Stop() { writer_.Close(); }
+    bool IsCopying() const { return writer_.IsOpen(); }
+    const std::string& Path() const { return writer_.Path(); }
+    int64_t BytesCopied() const { return writer_.BytesWritten(); }
+
+    // Copies one played record (S bytes in record); reply holds the reply after the pipeline.
+    // playbackTitle is what the title returns to when a write failure stops the copy.
+    void CopyRecord(RecordBytes& record, int32_t size, const ReplyBuffer& reply,
+                    std::string_view playbackTitle);
+
+  private:
+    FileUi& ui_;
+    RecordWriter writer_;
+    int64_t lastShownKb_ = 0;
+    std::array<char, 400> title_{};
+};
+
+}  // namespace tarvisk

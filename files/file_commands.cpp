@@ -1,0 +1,167 @@
+#include "files/file_commands.h"
+
+#include <cstdio>
+
+#include "files/record_writer.h"
+
+namespace tarvisk {
+
+namespace {
+constexpr std::string_view SameFileText = "The copy cannot be written over the file being played.";
+}
+
+FileCommands::FileCommands(SonarSettings& settings, ExpectedReply& expected, ReplyBuffer& reply,
+                           FileUi& ui, PlaybackHooks& hooks)
+    : settings_(settings),
+      ui_(ui),
+      hooks_(hooks),
+      copier_(ui),
+      recorder_(settings, ui),
+      player_(settings, expected, reply, ui, hooks, copier_) {}
+
+void FileCommands::RecordStartStop() {
+    if (recorder_.IsRecording()) {
+        StopRecording();
+    } else {
+        FileDialogRequest request{RecordDialogTitle, true, {}};
+        const std::string path = ui_.AskFileName(request);
+        if (!path.empty())
+            StartRecording(path);
+    }
+    settings_.ParametersChanged = 1;
+}
+
+bool FileCommands::StartRecording(const std::string& path) {
+    if (!HasSonarFileExtension(path)) {
+        ui_.ShowWarning(BadExtensionText, RecordDialogTitle);
+        return false;
+    }
+    if (!recorder_.Start(path))
+        return false;
+    FormatFileTitle(title_, "Recording to", LowerCasePath(path), -1);
+    ui_.SetWindowTitle(title_.data());
+    ui_.SetMenuItemText(MenuRecord, RecordStopText);
+    return true;
+}
+
+void FileCommands::StopRecording() {
+    if (!recorder_.IsRecording())
+        return;
+    ui_.ShowInformation(LowerCasePath(recorder_.Path()), CloseRecordCaption);
+    recorder_.Stop();
+    ui_.SetWindowTitle(WindowTitle);
+    ui_.SetMenuItemText(MenuRecord, RecordStartText);
+}
+
+void FileCommands::OpenPlayback() {
+    FileDialogRequest request{PlaybackDialogTitle, false, player_.Path()};
+    const std::string path = ui_.AskFileName(request);
+    if (!path.empty() && !HasSonarFileExtension(path)) {
+        ui_.ShowWarning(BadExtensionText, PlaybackDialogTitle);
+        return;
+    }
+    if (!path.empty()) {
+        OpenPlaybackFile(path);
+        return;
+    }
+    ui_.ClearSonarImage();
+    ui_.RefreshMenus();
+}
+
+bool FileCommands::OpenPlaybackFile(const std::string& path) {
+    if (!HasSonarFileExtension(path)) {
+        ui_.ShowWarning(BadExtensionText, PlaybackDialogTitle);
+        return false;
+    }
+    const bool opened = player_.Open(path);
+    if (!opened) {
+        ui_.ShowWarning(BadMagicText, PlaybackDialogTitle);
+        std::snprintf(title_.data(), title_.size(), "%s - [%s]", WindowTitle.data(), "No File");
+        ui_.SetWindowTitle(title_.data());
+    } else {
+        ui_.SetWindowTitle(player_.PlaybackTitle());
+        ui_.MarkPanelForRedraw();
+        hooks_.ResetOrientation();
+        ui_.RedrawGpsReadout();
+    }
+    ui_.ClearSonarImage();
+    ui_.RefreshMenus();
+    return opened;
+}
+
+void FileCommands::CopyStartStop() {
+    if (copier_.IsCopying()) {
+        StopCopy();
+        return;
+    }
+    FileDialogRequest request{CopyDialogTitle, true, {}};
+    const std::string path = ui_.AskFileName(request);
+    if (!path.empty())
+        StartCopy(path);
+}
+
+bool FileCommands::StartCopy(const std::string& path) {
+    if (!HasSonarFileExtension(path)) {
+        ui_.ShowWarning(BadExtensionText, CopyMessageCaption);
+        return false;
+    }
+    // Creating the copy would empty the file being played.
+    if (player_.Reader().IsFile(path)) {
+        ui_.ShowWarning(SameFileText, CopyMessageCaption);
+        return false;
+    }
+    if (!copier_.Start(path))
+        return false;
+    FormatFileTitle(title_, "Copying to", LowerCasePath(path), -1);
+    ui_.SetWindowTitle(title_.data());
+    ui_.SetMenuItemText(MenuCopy, CopyStopText);
+    return true;
+}
+
+void FileCommands::StopCopy() {
+    if (!copier_.IsCopying())
+        return;
+    ui_.ShowInformation(LowerCasePath(copier_.Path()), CloseCopyCaption);
+    copier_.Stop();
+    ui_.SetWindowTitle(player_.PlaybackTitle());
+    ui_.SetMenuItemText(MenuCopy, CopyStartText);
+}
+
+void FileCommands::CloseAll() {
+    StopRecording();
+    StopCopy();
+    player_.Close();
+    player_.ClearReverseAvailable();
+}
+
+void FileCommands::SliderMoved(int32_t value) {
+    if (settings_.RunMode == 1 && player_.IsOpen())
+        player_.Seek(value);
+}
+
+bool FileCommands::PlaybackRunning() const {
+    return settings_.RunMode == 1 && settings_.Hold == 0 && player_.IsOpen();
+}
+
+int32_t FileCommands::PlayStep() {
+    if (!PlaybackRunning())
+        return 0;
+    return player_.Step() == StepResult::Shown ? PlotSpeedDelayMs(settings_.PlotSpeed) : 0;
+}
+
+void FileCommands::ToggleReverse() {
+    if (settings_.RunMode != 1 || !player_.ReverseAvailable())
+        return;
+    player_.SetReverse(!player_.Reverse());
+    ui_.RedrawReverseControl();
+}
+
+bool FileCommands::PlotSpeedRight() {
+    return PlaybackSpeedStrip::StepRight(settings_.PlotSpeed);
+}
+
+bool FileCommands::PlotSpeedLeft() {
+    return PlaybackSpeedStrip::StepLeft(settings_.PlotSpeed);
+}
+
+}  // namespace tarvisk

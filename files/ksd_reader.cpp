@@ -1,0 +1,114 @@
+#include "files/ksd_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tarvisk {
+
+RecordReader::~RecordReader() {
+    Close();
+}
+
+bool RecordReader::Open(const std::string& path) {
+    Close();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = st.st_size;
+    wholeEnd_ = -1;
+    return true;
+}
+
+void RecordReader::Close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+    wholeEnd_ = -1;
+}
+
+bool RecordReader::IsFile(const std::string& path) const {
+    struct stat a {};
+    struct stat b {};
+    if (fd_ < 0 || ::fstat(fd_, &a) != 0 || ::stat(path.c_str(), &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+size_t RecordReader::ReadAt(int64_t offset, uint8_t* out, size_t count) const {
+    if (fd_ < 0 || offset < 0)
+        return 0;
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            break;
+        }
+    }
+    return done;
+}
+
+bool RecordReader::ReadRecord(int64_t offset, RecordBytes& out, RecordHeader& header) const {
+    if (ReadAt(offset, out.data(), RecordHeaderSize) < RecordHeaderSize)
+        return false;
+    std::span<const uint8_t> head(out.data(), RecordHeaderSize);
+    if (CheckRecordHeader(head) != HeaderCheck::Ok)
+        return false;
+    header = DecodeRecordHeader(head);
+    const size_t body = static_cast<size_t>(header.RecordSize) - RecordHeaderSize;
+    return ReadAt(offset + static_cast<int64_t>(RecordHeaderSize), out.data() + RecordHeaderSize,
+                  body) == body;
+}
+
+int64_t RecordReader::FindRecordStart(int64_t offset) const {
+    if (offset < 0)
+        offset = 0;
+    std::array<uint8_t, 4096 + 2> chunk;
+    std::array<uint8_t, RecordHeaderSize> header;
+    for (int64_t base = offset; base < size_; base += 4096) {
+        size_t got = ReadAt(base, chunk.data(), chunk.size());
+        if (got < 3)
+            break;
+        for (size_t i = 0; i + 3 <= got && i < 4096; ++i) {
+            if (chunk[i] != 'K' || chunk[i + 1] != 'S' || chunk[i + 2] != 'D')
+                continue;
+            int64_t at = base + static_cast<int64_t>(i);
+            if (ReadAt(at, header.data(), header.size()) == header.size() &&
+                CheckRecordHeader(header) == HeaderCheck::Ok)
+                return at;
+        }
+    }
+    return size_;
+}
+
+int64_t RecordReader::WholeRecordsEnd() {
+    if (wholeEnd_ >= 0)
+        return wholeEnd_;
+    std::array<uint8_t, RecordHeaderSize> header;
+    int64_t at = 0;
+    while (ReadAt(at, header.data(), header.size()) == header.size() &&
+           CheckRecordHeader(header) == HeaderCheck::Ok) {
+        int64_t next = at + ReadBigEndian16(&header[4]);
+        if (next > size_)
+            break;
+        at = next;
+    }
+    wholeEnd_ = at;
+    return at;
+}
+
+}  // namespace tarvisk

@@ -1,0 +1,156 @@
+#include "files/player.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "files/playback_models.h"
+#include "files/record_writer.h"
+
+namespace tarvisk {
+
+Player::Player(SonarSettings& settings, ExpectedReply& expected, ReplyBuffer& reply, FileUi& ui,
+               PlaybackHooks& hooks, Copier& copier)
+    : settings_(settings),
+      expected_(expected),
+      reply_(reply),
+      ui_(ui),
+      hooks_(hooks),
+      copier_(copier) {}
+
+bool Player::Open(const std::string& path) {
+    Close();
+    path_ = path;
+    if (!reader_.Open(path))
+        return false;
+    uint8_t magic[3] = {};
+    if (reader_.ReadAt(0, magic, 3) != 3 || std::memcmp(magic, RecordMagic.data(), 3) != 0) {
+        reader_.Close();
+        return false;
+    }
+    offset_ = 0;
+    position_ = 0;
+    percent_ = 0;
+    played_.UserText = {};
+    firstRecord_ = true;
+    reverseAvailable_ = false;
+    lastBackLink_ = 0;
+    played_.GpsAge = 5;
+    return true;
+}
+
+void Player::Close() {
+    reader_.Close();
+}
+
+std::string_view Player::PlaybackTitle() {
+    const std::string lower = LowerCasePath(path_);
+    std::snprintf(title_.data(), title_.size(), "%s - Playback of %.300s", WindowTitle.data(),
+                  lower.c_str());
+    return title_.data();
+}
+
+void Player::SetReverse(bool on) {
+    reverse_ = on && reverseAvailable_;
+}
+
+StepResult Player::Step() {
+    if (!reader_.IsOpen())
+        return StepResult::NotOpen;
+    // The settings change only once the whole record is in: a torn record restores nothing.
+    RecordHeader header;
+    if (!reader_.ReadRecord(offset_, record_, header)) {
+        EndOfFile();
+        return StepResult::EndOfFile;
+    }
+    offset_ += header.RecordSize;
+    header_ = header;
+    ApplyRecordHeader(header, settings_, played_);
+    const std::span<const uint8_t> record(record_.data(), static_cast<size_t>(header.RecordSize));
+    const RecordBody body = DecodeRecordBody(header, record, reply_);
+    const uint8_t replyType = reply_.bytes[1];
+    ApplyRecordBody(body, replyType, settings_, played_);
+
+    if (firstRecord_) {
+        reverseAvailable_ = body.BackLink != 0;
+        if (!reverseAvailable_)
+            reverse_ = false;
+        ui_.RedrawReverseControl();
+    }
+    if (reverse_)
+        StepBack(body.BackLink);
+    else
+        lastBackLink_ = 0;
+
+    expected_.ReplyType = replyType;
+    expected_.ExpectedReplyLength = header.ReplyLength;
+    expected_.RecordSizeCode = header.SizeCode;
+    if (replyType == ReplyTypeSector)
+        expected_.SamplesPerLine =
+            (settings_.DataBits == 16 || settings_.GridMode == Polar) ? 250 : 499;
+    else if (replyType == ReplyTypePolar)
+        expected_.SamplesPerLine = 250;
+
+    if (firstRecord_) {
+        firstRecord_ = false;
+        ui_.MarkPanelForRedraw();
+    }
+    position_ = offset_;
+    percent_ = PlaybackPercent(position_, reader_.Size());
+    ui_.SetPlaybackSlider(percent_);
+
+    StepResult result = StepResult::Skipped;
+    if (!skipNext_)
+        result = hooks_.ProcessPlayedShot() ? StepResult::Shown : StepResult::Rejected;
+    skipNext_ = false;
+
+    if (copier_.IsCopying() && !reverse_)
+        copier_.CopyRecord(record_, header.RecordSize, reply_, PlaybackTitle());
+    hooks_.ExamineFrame();
+    return result;
+}
+
+void Player::StepBack(int32_t backLink) {
+    lastBackLink_ = backLink;
+    if (backLink == 0)
+        return;
+    const int64_t target = offset_ - backLink;
+    if (target > 0) {
+        offset_ = target;
+        return;
+    }
+    // Past the first record: go round to the end, to the record before the last whole one.
+    const int64_t end = reader_.WholeRecordsEnd();
+    uint8_t link[2] = {};
+    int64_t lastLink = 0;
+    if (end >= 2 && reader_.ReadAt(end - 2, link, 2) == 2)
+        lastLink = ReadBigEndian16(link);
+    const int64_t from = end - lastLink;
+    offset_ = (lastLink == 0 || from < 0) ? reader_.Size() : reader_.FindRecordStart(from);
+}
+
+void Player::EndOfFile() {
+    offset_ = 0;
+    hooks_.SeedLineHistory();
+    skipNext_ = true;
+    if (reverse_ && lastBackLink_ != 0) {
+        position_ = reader_.Size();
+        percent_ = 100;
+    } else {
+        position_ = 0;
+        percent_ = 0;
+    }
+    hooks_.ResetOrientation();
+    hooks_.StopFrameCaptureAtEnd();
+}
+
+void Player::Seek(int32_t sliderValue) {
+    if (!reader_.IsOpen() || sliderValue <= 0 || sliderValue >= 100)
+        return;
+    const int64_t at =
+        static_cast<int64_t>(sliderValue * 0.01 * static_cast<double>(reader_.Size()));
+    offset_ = reader_.FindRecordStart(at);
+    hooks_.ClearImageAndHistory();
+    hooks_.ResetOrientation();
+}
+
+}  // namespace tarvisk

@@ -1,0 +1,89 @@
+#pragma once
+// Playback of a .KSD file on the window thread: one record per step, through the same shot
+// pipeline as live replies, forward or backward, looping at the end of the file.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/settings/sonar_settings.h"
+#include "files/copier.h"
+#include "files/file_ui.h"
+#include "files/ksd_reader.h"
+#include "files/ksd_record.h"
+#include "head/shot_record.h"
+
+namespace tarvisk {
+
+enum class StepResult {
+    NotOpen,
+    EndOfFile,  // short, torn or unplayable record: back to the start, next record not drawn
+    Skipped,    // the record after a loop: read and restored, not drawn
+    Rejected,   // passed to the pipeline, which did not accept it
+    Shown,
+};
+
+class Player {
+  public:
+    Player(SonarSettings& settings, ExpectedReply& expected, ReplyBuffer& reply, FileUi& ui,
+           PlaybackHooks& hooks, Copier& copier);
+
+    // Opens the file and prepares playback; false when it cannot be read or does not start
+    // with a record magic (no file is open afterwards). Messages are the caller's.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return reader_.IsOpen(); }
+    const std::string& Path() const { return path_; }
+
+    StepResult Step();
+    // Slider value 1..99 moves to the first record at or after that share of the file.
+    void Seek(int32_t sliderValue);
+
+    // The operator's backward switch; only takes when the file allows it.
+    void SetReverse(bool on);
+    bool Reverse() const { return reverse_; }
+    bool ReverseAvailable() const { return reverseAvailable_; }
+    void ClearReverseAvailable() { reverseAvailable_ = false; }
+    // Stepping backwards as the pipeline sees it (drawing direction inverted).
+    bool SteppingBackwards() const { return reverse_ && lastBackLink_ != 0; }
+
+    int64_t FileSize() const { return reader_.Size(); }
+    int64_t Position() const { return position_; }
+    int32_t Percent() const { return percent_; }
+    int32_t LastBackLink() const { return lastBackLink_; }
+    bool SkipNext() const { return skipNext_; }
+    const RecordHeader& Header() const { return header_; }
+    const PlayedRecordState& Played() const { return played_; }
+    PlayedRecordState& Played() { return played_; }
+    const RecordBytes& Record() const { return record_; }
+    RecordReader& Reader() { return reader_; }
+    // "Tarvisk Digital Sonar - Playback of <path in lower case>"
+    std::string_view PlaybackTitle();
+
+  private:
+    void EndOfFile();
+    void StepBack(int32_t backLink);
+
+    SonarSettings& settings_;
+    ExpectedReply& expected_;
+    ReplyBuffer& reply_;
+    FileUi& ui_;
+    PlaybackHooks& hooks_;
+    Copier& copier_;
+    RecordReader reader_;
+    std::string path_;
+    RecordBytes record_{};
+    RecordHeader header_{};
+    PlayedRecordState played_{};
+    int64_t offset_ = 0;    // where the next header is read
+    int64_t position_ = 0;  // shown on the slider
+    int32_t percent_ = 0;
+    bool firstRecord_ = false;
+    bool reverseAvailable_ = false;
+    bool reverse_ = false;
+    int32_t lastBackLink_ = 0;
+    bool skipNext_ = true;
+    std::array<char, 400> title_{};
+};
+
+}  // namespace tarvisk
