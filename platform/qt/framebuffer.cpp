@@ -1,0 +1,199 @@
+#include "platform/qt/framebuffer.h"
+
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <cmath>
+
+namespace tarvisk {
+
+namespace {
+
+QFont MakeFont(int pixelSize, bool bold) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    f.setHintingPreference(QFont::PreferFullHinting);
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+QString ToQString(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+Framebuffer::Framebuffer(Size client)
+    : size_(client),
+      image_(client.width, client.height, QImage::Format_RGB32),
+      defaultFont_(MakeFont(13, true)),
+      systemFont_(MakeFont(11, false)),
+      guiFont_(MakeFont(10, false)),
+      defaultMetrics_(defaultFont_),
+      systemMetrics_(systemFont_),
+      guiMetrics_(guiFont_) {
+    image_.fill(Qt::black);
+    logo_.load(QStringLiteral(":/tarvisk/logo.png"));
+    for (size_t i = 0; i < palette_.size(); ++i) palette_[i] = 0;
+}
+
+const QFont& Framebuffer::Font(TextFont font) const {
+    switch (font) {
+    case TextFont::System:
+        return systemFont_;
+    case TextFont::Gui:
+        return guiFont_;
+    default:
+        return defaultFont_;
+    }
+}
+
+QRgb Framebuffer::Rgb(PaletteColour c) const {
+    if (c == WhiteColour) return qRgb(255, 255, 255);
+    return 0xFF000000u | palette_[static_cast<size_t>(std::clamp(c, 0, 255))];
+}
+
+uint32_t Framebuffer::PaletteRgb(PaletteColour c) const {
+    std::lock_guard lock(mutex_);
+    return Rgb(c) & 0xFFFFFFu;
+}
+
+void Framebuffer::SetPalette(const PaletteTable& palette) {
+    std::lock_guard lock(mutex_);
+    palette_ = palette;
+}
+
+void Framebuffer::FillRect(const Rect& r, PaletteColour fill) {
+    if (fill == NoColour) return;
+    const int32_t l = std::max(r.left, 0), t = std::max(r.top, 0);
+    const int32_t rr = std::min(r.right, size_.width), b = std::min(r.bottom, size_.height);
+    const QRgb c = Rgb(fill);
+    for (int32_t y = t; y < b; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        std::fill(row + l, row + std::max(l, rr), c);
+    }
+}
+
+void Framebuffer::DrawRect(const Rect& r, PaletteColour pen, PaletteColour fill) {
+    if (pen == NoColour) {
+        FillRect(r, fill);
+        return;
+    }
+    FillRect({r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, fill);
+    FillRect({r.left, r.top, r.right, r.top + 1}, pen);
+    FillRect({r.left, r.bottom - 1, r.right, r.bottom}, pen);
+    FillRect({r.left, r.top, r.left + 1, r.bottom}, pen);
+    FillRect({r.right - 1, r.top, r.right, r.bottom}, pen);
+}
+
+void Framebuffer::DrawEllipse(const Rect& r, PaletteColour pen, PaletteColour fill) {
+    QPainter p(&image_);
+    p.setPen(pen == NoColour ? QPen(Qt::NoPen) : QPen(QColor(Rgb(pen))));
+    p.setBrush(fill == NoColour ? QBrush(Qt::NoBrush) : QBrush(QColor(Rgb(fill))));
+    p.drawEllipse(QRect(r.left, r.top, r.Width() - 1, r.Height() - 1));
+}
+
+void Framebuffer::DrawPie(const Rect& r, Point start, Point end, PaletteColour pen,
+                          PaletteColour fill) {
+    const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
+    auto angle = [&](Point q) { return std::atan2(cy - q.y, q.x - cx) * 180.0 / 3.141592654; };
+    const double a0 = angle(start);
+    double span = angle(end) - a0;
+    while (span <= 0.0) span += 360.0;
+    QPainter p(&image_);
+    p.setPen(pen == NoColour ? QPen(Qt::NoPen) : QPen(QColor(Rgb(pen))));
+    p.setBrush(fill == NoColour ? QBrush(Qt::NoBrush) : QBrush(QColor(Rgb(fill))));
+    p.drawPie(QRect(r.left, r.top, r.Width() - 1, r.Height() - 1), static_cast<int>(a0 * 16),
+              static_cast<int>(span * 16));
+}
+
+void Framebuffer::DrawLine(Point from, Point to, PaletteColour pen) {
+    // GDI lines leave out their last point.
+    QPainter p(&image_);
+    p.setPen(QColor(Rgb(pen)));
+    if (from == to) return;
+    const int32_t dx = to.x - from.x, dy = to.y - from.y;
+    const int32_t steps = std::max(std::abs(dx), std::abs(dy));
+    const Point last{from.x + (steps > 1 ? dx * (steps - 1) / steps : 0),
+                     from.y + (steps > 1 ? dy * (steps - 1) / steps : 0)};
+    p.drawLine(from.x, from.y, last.x, last.y);
+}
+
+void Framebuffer::DrawPolygon(const Point* points, int32_t count, PaletteColour pen,
+                              PaletteColour fill) {
+    QPolygon poly;
+    for (int32_t i = 0; i < count; ++i) poly << QPoint(points[i].x, points[i].y);
+    QPainter p(&image_);
+    p.setPen(pen == NoColour ? QPen(Qt::NoPen) : QPen(QColor(Rgb(pen))));
+    p.setBrush(fill == NoColour ? QBrush(Qt::NoBrush) : QBrush(QColor(Rgb(fill))));
+    p.drawPolygon(poly);
+}
+
+void Framebuffer::SetPixel(Point q, PaletteColour colour) {
+    if (q.x < 0 || q.y < 0 || q.x >= size_.width || q.y >= size_.height) return;
+    reinterpret_cast<QRgb*>(image_.scanLine(q.y))[q.x] = Rgb(colour);
+}
+
+void Framebuffer::DrawText(int32_t x, int32_t y, std::string_view text, PaletteColour colour,
+                           TextFont font, const Rect* clip) {
+    QPainter p(&image_);
+    if (clip) p.setClipRect(QRect(clip->left, clip->top, clip->Width(), clip->Height()));
+    p.setFont(Font(font));
+    p.setPen(QColor(Rgb(colour)));
+    const QFontMetrics& m = font == TextFont::System ? systemMetrics_
+                            : font == TextFont::Gui  ? guiMetrics_
+                                                     : defaultMetrics_;
+    p.drawText(x, y + m.ascent(), ToQString(text));
+}
+
+Size Framebuffer::TextExtent(std::string_view text, TextFont font) const {
+    const QFontMetrics& m = font == TextFont::System ? systemMetrics_
+                            : font == TextFont::Gui  ? guiMetrics_
+                                                     : defaultMetrics_;
+    return {m.horizontalAdvance(ToQString(text)), m.height()};
+}
+
+void Framebuffer::DrawIndexedImage(Point topLeft, const uint8_t* pixels, int32_t width,
+                                   int32_t height, int32_t stride) {
+    const int32_t w = std::min(width, size_.width - topLeft.x);
+    const int32_t h = std::min(height, size_.height - topLeft.y);
+    for (int32_t y = 0; y < h; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(topLeft.y + y)) + topLeft.x;
+        const uint8_t* src = pixels + static_cast<ptrdiff_t>(y) * stride;
+        for (int32_t x = 0; x < w; ++x) row[x] = 0xFF000000u | palette_[src[x]];
+    }
+}
+
+void Framebuffer::StretchCopy(const Rect& source, const Rect& target) {
+    if (source.Width() <= 0 || source.Height() <= 0) return;
+    for (int32_t y = target.top; y < target.bottom; ++y) {
+        if (y < 0 || y >= size_.height) continue;
+        const int32_t sy = source.top + (y - target.top) * source.Height() / target.Height();
+        if (sy < 0 || sy >= size_.height) continue;
+        const QRgb* src = reinterpret_cast<const QRgb*>(image_.constScanLine(sy));
+        QRgb* dst = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        for (int32_t x = target.left; x < target.right; ++x) {
+            const int32_t sx = source.left + (x - target.left) * source.Width() / target.Width();
+            if (x >= 0 && x < size_.width && sx >= 0 && sx < size_.width) dst[x] = src[sx];
+        }
+    }
+}
+
+void Framebuffer::DrawLogo(const Rect& target) {
+    if (logo_.isNull()) return;
+    QPainter p(&image_);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(target.left, target.top, target.Width(), target.Height()), logo_);
+}
+
+void Framebuffer::RequestRepaint(const Rect& area) {
+    if (onRepaint) onRepaint(area);
+}
+
+QImage Framebuffer::Snapshot() const {
+    std::lock_guard lock(mutex_);
+    return image_.copy();
+}
+
+}  // namespace tarvisk

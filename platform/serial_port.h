@@ -1,0 +1,81 @@
+#pragma once
+// One serial device over termios: raw 8N1, non-blocking, with the operations the head link
+// needs. Pseudo-terminals stand in for real ports, so modem-line and counter ioctls that a
+// pseudo-terminal refuses (ENOTTY, EINVAL) are not errors. A device that goes away (a USB
+// adapter pulled out, the far end of a pseudo-terminal closed) is reported as vanished, never
+// as "no data yet".
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/serial_line_status.h"
+
+namespace tarvisk {
+
+enum class PortWait { Readable, Timeout, Vanished };
+
+class SerialPort {
+  public:
+    SerialPort() = default;
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens the device for exclusive read and write (no controlling terminal) and puts it in
+    // raw 8N1 at the given rate; 0 keeps the rate the device has. Returns false and leaves the
+    // port closed when the device cannot be opened or configured.
+    bool Open(const std::string& path, int32_t baudRate = 115200);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::string& Path() const { return path_; }
+    int Fd() const { return fd_; }
+
+    // Applies raw 8N1 at the rate (0 keeps the current rate). Returns false on failure.
+    bool Configure(int32_t baudRate);
+
+    // Discards both directions (input not yet read, output not yet sent).
+    bool Purge();
+    bool PurgeInput();
+    // Waits until everything written has left the port.
+    bool Drain();
+
+    // Queued input and the error bits new since the last call (from the driver's counters).
+    // Returns false when the device has vanished.
+    bool ReadStatus(SerialLineStatus& status);
+    // Cumulative driver counters; false when the driver keeps none.
+    bool ReadCounters(SerialLineCounters& counters) const;
+
+    bool SetRts(bool on);
+    bool SetDtr(bool on);
+
+    // Writes all bytes; waits for room at most timeoutMs in total. Returns the bytes written,
+    // or -1 when the device vanished or failed.
+    int64_t Write(const uint8_t* data, size_t size, int timeoutMs = 50);
+    // Reads what is queued, up to size bytes, without waiting. Returns the count (0 when
+    // nothing is queued) or -1 when the device vanished or failed.
+    int64_t Read(uint8_t* data, size_t size);
+
+    // Waits at most timeoutMs for input. Hang-ups and errors are Vanished.
+    PortWait WaitReadable(int timeoutMs);
+
+    // Set once the device has been seen to vanish; cleared by Open.
+    bool Vanished() const { return vanished_; }
+
+  private:
+    bool Failed(int error);
+
+    int fd_ = -1;
+    std::string path_;
+    bool vanished_ = false;
+    bool haveCounters_ = true;
+    SerialLineCounters lastCounters_{};
+};
+
+// Maps a rate in bits per second to the termios speed constant; 0 when unsupported.
+unsigned int BaudConstant(int32_t baudRate);
+
+// True for errno values that mean the device is gone rather than busy.
+bool IsVanishedError(int error);
+
+}  // namespace tarvisk

@@ -1,0 +1,224 @@
+#include "sim/sim_devices.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarvisk::sim {
+
+namespace {
+
+void Put14(ReplyFrame& reply, size_t at, int32_t value) {
+    reply[at] = static_cast<uint8_t>(value & 0x7F);
+    reply[at + 1] = static_cast<uint8_t>((value >> 7) & 0x7F);
+}
+
+int32_t Wrap(int32_t position) {
+    return ((position % 1200) + 1200) % 1200;
+}
+
+}  // namespace
+
+ReplyShape ShapeFor(const SimCommand& c) {
+    ReplyShape s;
+    s.dataBits = (c.dataBits == 4 || c.dataBits == 16) ? c.dataBits : 8;
+    if (c.headScan) {
+        s.type = 'T';
+        s.length = 13 + NvRamSize;
+        return s;
+    }
+    if (c.profileOnly || (c.dataPoints != 25 && c.dataPoints != 50))
+        return s;  // "P"
+    if (c.dataPoints == 50) {
+        s.type = 'G';
+        s.length = s.dataBits == 4 ? 265 : 513;
+        s.samples = s.dataBits == 4 ? 504 : s.dataBits == 8 ? 500 : 250;
+    } else {
+        s.type = 'M';
+        s.length = s.dataBits == 4 ? 141 : s.dataBits == 8 ? 265 : 513;
+        s.samples = s.dataBits == 4 ? 256 : s.dataBits == 8 ? 252 : 250;
+    }
+    return s;
+}
+
+SonarHeadModel::SonarHeadModel(uint64_t seed, int32_t headId) : random_(seed), headId_(headId) {
+    nv_[0] = 2;  // firmware 2.14 of 17 JUN 24
+    nv_[1] = 14;
+    nv_[2] = 24;
+    nv_[3] = 6;
+    nv_[4] = 17;
+    nv_[5] = 0;  // scanning sonar
+    int32_t serial = 1000 + static_cast<int32_t>(seed % 9000);
+    nv_[6] = static_cast<uint8_t>(serial & 0x7F);
+    nv_[7] = static_cast<uint8_t>((serial >> 7) & 0x7F);
+    nv_[8] = 0;   // fan beam
+    nv_[9] = 0;   // 3 : 1
+    nv_[10] = 0;  // 1000 m
+    nv_[12] = 0;
+}
+
+void SonarHeadModel::Header(ReplyFrame& reply, uint8_t type, const SimCommand& c, int32_t profile,
+                            int32_t dataCount) const {
+    reply[0] = 'I';
+    reply[1] = type;
+    reply[2] = 'X';
+    reply[3] = static_cast<uint8_t>(headId_);
+    reply[4] = 0;
+    reply[5] = static_cast<uint8_t>(position_ & 0x7F);
+    reply[6] = static_cast<uint8_t>(((position_ >> 7) & 0x3F) | (direction_ ? 0x40 : 0));
+    reply[7] = static_cast<uint8_t>(c.rangeMeters);
+    reply[8] = static_cast<uint8_t>(profile & 0x7F);
+    reply[9] = static_cast<uint8_t>((profile >> 7) & 0xFF);
+    Put14(reply, 10, dataCount);
+}
+
+void SonarHeadModel::Step(const SimCommand& c) {
+    if (c.hold || c.stepCode == 0)
+        return;
+    if (c.sectorCode == 0 || c.sectorCode >= 120) {
+        // Full circle (or a zero-width sector: a fixed bearing only when not stepping).
+        if (c.sectorCode == 0)
+            return;
+        position_ = Wrap(position_ + (direction_ ? -c.stepCode : c.stepCode));
+        return;
+    }
+    const int32_t centre = TrainCentrePosition(c.trainCode);
+    const int32_t half = c.sectorCode * 5;  // sector in 3-degree units, 0.3-degree steps
+    // Work relative to the centre so sectors through position 0 behave the same.
+    int32_t offset = static_cast<int32_t>(std::remainder(position_ - centre, 1200.0));
+    offset += direction_ ? -c.stepCode : c.stepCode;
+    if (offset >= half) {
+        offset = half;
+        direction_ = true;
+    } else if (offset <= -half) {
+        offset = -half;
+        direction_ = false;
+    }
+    position_ = Wrap(centre + offset);
+}
+
+int32_t SonarHeadModel::Respond(const SimCommand& c, ReplyFrame& reply) {
+    if (c.deviceId != headId_)
+        return 0;
+    if (c.headScan) {
+        if (c.newHeadId >= 0)
+            headId_ = c.newHeadId;
+        if (c.nvWrite) {
+            nv_[6] = static_cast<uint8_t>(c.serialNumber & 0x7F);
+            nv_[7] = static_cast<uint8_t>((c.serialNumber >> 7) & 0x7F);
+            nv_[10] = static_cast<uint8_t>(c.depthRating);
+        }
+        int64_t hundreds = shots_ / 100;
+        nv_[13] = static_cast<uint8_t>(hundreds & 0x7F);
+        nv_[14] = static_cast<uint8_t>((hundreds >> 7) & 0x7F);
+        nv_[15] = static_cast<uint8_t>((hundreds >> 14) & 0x7F);
+        nv_[16] = static_cast<uint8_t>((hundreds >> 21) & 0x7F);
+        Header(reply, 'T', c, 0, NvRamSize);
+        std::copy(nv_.begin(), nv_.end(), reply.begin() + 12);
+        reply[12 + NvRamSize] = 0xFC;
+        return 13 + NvRamSize;
+    }
+
+    // Keep the transducer inside a narrowed or moved sector.
+    if (c.sectorCode > 0 && c.sectorCode < 120) {
+        const int32_t centre = TrainCentrePosition(c.trainCode);
+        const int32_t half = c.sectorCode * 5;
+        int32_t offset = static_cast<int32_t>(std::remainder(position_ - centre, 1200.0));
+        if (offset > half || offset < -half)
+            position_ = Wrap(centre + std::clamp(offset, -half, half));
+    } else if (c.sectorCode == 0) {
+        position_ = TrainCentrePosition(c.trainCode);
+    }
+
+    ++shots_;
+    const ReplyShape shape = ShapeFor(c);
+    const float range = static_cast<float>(std::max(c.rangeMeters, 1));
+    PingSettings ping{range, static_cast<float>(c.gain), c.absorption * 0.01f,
+                      static_cast<float>(c.pulseMicroseconds)};
+    // The profile search always looks at the fine 500-sample line.
+    std::array<uint8_t, MaxSceneSamples> fine{};
+    const float bearing = (position_ - 600) * 0.3f;
+    scene_.Echoes(bearing, ping, random_, fine.data(), 500);
+    int32_t profile = 0;
+    const float minimum = c.profileMinimumDecimetres * 0.1f;
+    for (int32_t i = 0; i < 500; ++i) {
+        float r = (static_cast<float>(i) + 0.5f) * range / 500.0f;
+        if (r >= minimum && fine[i] >= ProfileLevel) {
+            profile = static_cast<int32_t>(r / (c.rangeMeters < 5 ? 0.002f : 0.01f));
+            break;
+        }
+    }
+
+    const int32_t dataCount = shape.length - 13;
+    Header(reply, shape.type, c, profile, dataCount);
+    uint8_t* data = reply.data() + 12;
+    if (shape.samples > 0) {
+        std::array<uint8_t, MaxSceneSamples> line{};
+        if (shape.samples == 500) {
+            line = fine;
+        } else {
+            scene_.Echoes(bearing, ping, random_, line.data(), shape.samples);
+        }
+        if (shape.dataBits == 8) {
+            std::copy_n(line.begin(), dataCount, data);
+        } else if (shape.dataBits == 4) {
+            for (int32_t i = 0; i < dataCount; ++i) {
+                data[i] = static_cast<uint8_t>((line[2 * i] >> 4) | (line[2 * i + 1] & 0xF0));
+            }
+        } else {
+            for (int32_t i = 0; i < dataCount / 2; ++i) {
+                // 14 significant bits, left in the top of the word as the head sends them.
+                uint32_t word = (static_cast<uint32_t>(line[i]) << 6) | (random_.Next() & 0x3F);
+                data[2 * i] = static_cast<uint8_t>(word & 0xFF);
+                data[2 * i + 1] = static_cast<uint8_t>(word >> 8);
+            }
+        }
+    }
+    reply[shape.length - 1] = 0xFC;
+    Step(c);
+    return shape.length;
+}
+
+int32_t AzimuthDriveModel::Respond(const SimCommand& c, ReplyFrame& reply) {
+    if (c.deviceId != AzimuthDriveId)
+        return 0;
+    const int32_t target = std::clamp(c.azimuthTarget, 0, 1199);
+    if (!c.hold) {
+        if (rate_ <= 0) {
+            position_ = target;
+        } else {
+            position_ += std::clamp(target - position_, -rate_, rate_);
+        }
+    }
+    reply.fill(0);
+    reply[0] = 'I';
+    reply[1] = 'A';
+    reply[2] = 'X';
+    reply[3] = AzimuthDriveId;
+    reply[4] = 0x40;
+    reply[5] = static_cast<uint8_t>(position_ & 0x7F);
+    reply[6] = static_cast<uint8_t>((position_ >> 7) & 0x3F);
+    Put14(reply, 10, target);
+    reply[12] = 0xFC;
+    return 13;
+}
+
+int32_t OrientationModuleModel::Respond(const SimCommand& c, double t, ReplyFrame& reply) {
+    if (c.deviceId != OrientationModuleId)
+        return 0;
+    reply.fill(0);
+    reply[0] = 'I';
+    reply[1] = 'O';
+    reply[2] = 'X';
+    reply[3] = OrientationModuleId;
+    const double jitter = (random_.Uniform() - 0.5) * 0.2;
+    const double pitch = 2.0 * std::sin(t / 7.0) + jitter;
+    const double roll = 3.0 * std::sin(t / 5.0 + 1.0) - jitter;
+    double heading = std::fmod(45.0 + 5.0 * std::sin(t / 30.0) + 360.0, 360.0);
+    Put14(reply, 18, static_cast<int32_t>(std::lround(pitch * 10.0 + 900.0)));
+    Put14(reply, 20, static_cast<int32_t>(std::lround(roll * 10.0 + 900.0)));
+    Put14(reply, 22, static_cast<int32_t>(std::lround(heading * 10.0)) % 3600);
+    reply[28] = 0xFC;
+    return 29;
+}
+
+}  // namespace tarvisk::sim

@@ -1,0 +1,78 @@
+#pragma once
+// The three devices on the simulated line. Each answers only the frames addressed to it and
+// writes its whole reply frame ("I", type, "X", header, data, 0xFC) into a caller's buffer.
+
+#include <array>
+#include <cstdint>
+
+#include "sim/scene.h"
+#include "sim/sim_command.h"
+
+namespace tarvisk::sim {
+
+inline constexpr size_t MaxReplySize = 513;
+using ReplyFrame = std::array<uint8_t, MaxReplySize>;
+inline constexpr int32_t NvRamSize = 64;
+// The head calls a return "strong" (and reports it as the profile range) from this level on.
+inline constexpr int32_t ProfileLevel = 160;
+
+// Reply type and length the head answers a command with.
+struct ReplyShape {
+    uint8_t type = 'P';
+    int32_t length = 13;
+    int32_t samples = 0;
+    int32_t dataBits = 8;
+};
+ReplyShape ShapeFor(const SimCommand& command);
+
+class SonarHeadModel {
+  public:
+    explicit SonarHeadModel(uint64_t seed, int32_t headId = 16);
+
+    int32_t HeadId() const { return headId_; }
+    int32_t Position() const { return position_; }
+    bool StepDirection() const { return direction_; }
+    const std::array<uint8_t, NvRamSize>& NvRam() const { return nv_; }
+
+    // Answers a command addressed to this head (returns the reply length) or ignores it (0).
+    // Each answered shot is taken at the current position; the head then steps within the
+    // commanded sector, reversing at its edges.
+    int32_t Respond(const SimCommand& command, ReplyFrame& reply);
+
+  private:
+    void Step(const SimCommand& command);
+    void Header(ReplyFrame& reply, uint8_t type, const SimCommand& command, int32_t profile,
+                int32_t dataCount) const;
+
+    Scene scene_;
+    Random random_;
+    int32_t headId_;
+    int32_t position_ = 600;
+    bool direction_ = false;  // false: stepping up, true: stepping down after a reversal
+    int64_t shots_ = 0;
+    std::array<uint8_t, NvRamSize> nv_{};
+};
+
+class AzimuthDriveModel {
+  public:
+    // Steps per answered command while moving; 0 moves at once.
+    explicit AzimuthDriveModel(int32_t stepsPerReply = 0) : rate_(stepsPerReply) {}
+    int32_t Position() const { return position_; }
+    int32_t Respond(const SimCommand& command, ReplyFrame& reply);
+
+  private:
+    int32_t rate_;
+    int32_t position_ = 600;
+};
+
+class OrientationModuleModel {
+  public:
+    explicit OrientationModuleModel(uint64_t seed) : random_(seed ^ 0x5A5A) {}
+    // timeSeconds drives the slow pitch, roll and heading motion.
+    int32_t Respond(const SimCommand& command, double timeSeconds, ReplyFrame& reply);
+
+  private:
+    Random random_;
+};
+
+}  // namespace tarvisk::sim
