@@ -1,0 +1,11 @@
+#pragma once
+
+namespace tarvisk {
+
+class ShotHandler {
+public:
+    virtual ~ShotHandler() = default;
+    virtual void ProcessShot() = 0;
+};
+
+}  // namespace tarvisk
