@@ -213,6 +213,11 @@ void IniFile::SetString(std::string_view section, std::string_view key, std::str
     std::string v = OneLine(value);
     if (k.empty())
         return;
+    // Quote a value that reading would cut (trailing blanks, its own outer quotes), so that it
+    // reads back as set. Leading blanks are left bare: printf-style numbers (" 0.0") have them
+    // and the file should show numbers as written.
+    bool quote = !v.empty() && (IsBlank(v.back()) || StripQuotes(v).size() != v.size());
+    std::string written = quote ? "\"" + v + "\"" : v;
     Section* s = FindSection(section);
     if (!s) {
         if (!sections_.empty()) {
@@ -234,7 +239,7 @@ void IniFile::SetString(std::string_view section, std::string_view key, std::str
         if (found->value == v)
             return;  // keep the line exactly as the operator wrote it
         found->value = v;
-        found->text = found->key + "=" + v;
+        found->text = found->key + "=" + written;
         return;
     }
     // New keys go after the last key of the section, so trailing comments and blank lines
@@ -246,7 +251,7 @@ void IniFile::SetString(std::string_view section, std::string_view key, std::str
     Line line;
     line.key = k;
     line.value = v;
-    line.text = k + "=" + v;
+    line.text = k + "=" + written;
     s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 

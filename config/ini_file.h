@@ -25,7 +25,8 @@ class IniFile {
 
     // Replaces the key's value, or adds the key at the end of its section, or adds the
     // section at the end of the file. Line breaks in key or value become blanks so that a
-    // value can never start a line of its own.
+    // value can never start a line of its own; otherwise GetString returns the value as set,
+    // but for leading blanks.
     void SetString(std::string_view section, std::string_view key, std::string_view value);
 
     // Writes to a temporary file beside the target and renames it over the target, so a

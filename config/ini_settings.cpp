@@ -175,14 +175,18 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Cuts text to at most maxBytes without splitting a UTF-8 sequence.
+// Cuts text to at most maxBytes without splitting a UTF-8 sequence (text that is not UTF-8
+// is simply cut).
 std::string_view CutToFit(std::string_view text, size_t maxBytes) {
     if (text.size() <= maxBytes)
         return text;
+    auto continuation = [&](size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
     size_t n = maxBytes;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+    for (int back = 0; back < 3 && n > 1 && continuation(n); ++back)
         --n;
-    return text.substr(0, n);
+    return text.substr(0, continuation(n) ? maxBytes : n);
 }
 
 int32_t IntInRange(const KeyDef& def, std::string_view text, double max) {
@@ -201,7 +205,8 @@ float FloatInRange(const KeyDef& def, std::string_view text, double max) {
 
 void ApplyValue(const KeyDef& def, SonarSettings& s, std::string_view text,
                 UserConfigLoader* userConfig) {
-    text = CutToFit(text, ValueBufferSize - 1);
+    // The value is a C string in a fixed buffer: it ends at a NUL byte or at the buffer's end.
+    text = CutToFit(text.substr(0, text.find('\0')), ValueBufferSize - 1);
     switch (def.rule) {
         case Rule::Int:
         case Rule::WriteOnly:

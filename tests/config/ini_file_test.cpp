@@ -83,6 +83,25 @@ TEST(IniFile, RewriteKeepsWhatTheOperatorWrote) {
     EXPECT_FALSE(ini.HasKey("Orientation Module Settings", "Injected"));
 }
 
+TEST(IniFile, ValuesReadBackAsTheyWereSet) {
+    const std::pair<const char*, const char*> values[] = {{"trailing  ", "trailing  "},
+                                                          {"\"quoted\"", "\"quoted\""},
+                                                          {"'a'", "'a'"},
+                                                          {"x = y ; z", "x = y ; z"},
+                                                          {"", ""},
+                                                          {" 0.0", "0.0"}};
+    IniFile ini;
+    int n = 0;
+    for (auto [set, read] : values)
+        ini.SetString("S", "k" + std::to_string(n++), set);
+    EXPECT_NE(ini.ToText().find("k5= 0.0\n"), std::string::npos);  // numbers stay as printed
+    IniFile again;
+    again.LoadFromText(ini.ToText());
+    n = 0;
+    for (auto [set, read] : values)
+        EXPECT_EQ(again.GetString("S", "k" + std::to_string(n++), "?"), read) << set;
+}
+
 TEST(IniFile, SaveReplacesTheFileWhole) {
     TempDir dir;
     fs::path file = dir.path / "TARVISK.INI";
