@@ -221,11 +221,14 @@ void DecodeSonarHead(HeadLink& link, size_t length) {
             shot.EchoLevelCount = 0;
         }
     } else {
-        double metres = shot.ProfileRange * (s.RangeMeters < 5 ? 0.002 : 0.01);
-        double spacing = s.SampleSpacing;
-        double d = spacing > 0.0 ? metres / spacing : 0.0;
+        // Single precision, as the settings hold it: a point at 5.00 m on a 0.1 m spacing
+        // is sample 50, not 49.999.
+        float unit = s.RangeMeters < 5 ? 0.002f : 0.01f;
+        float metres = static_cast<float>(shot.ProfileRange) * unit;
+        float spacing = s.SampleSpacing;
+        float d = spacing > 0.0f ? metres / spacing : 0.0f;
         if (polar)
-            d *= 0.5;
+            d *= 0.5f;
         shot.ProfileSampleIndex = Truncate(shot.EchoStartOffset + d);
     }
 

@@ -1,0 +1,333 @@
+#include "head/acquisition_thread.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+
+#include "head/expected_reply.h"
+#include "head/switch_command.h"
+
+namespace tarvisk {
+
+namespace {
+// Passes that cannot wait on the port (Hold, playback, a vanished port) sleep this long, so
+// the loop reacts as fast as the poll would without burning a core.
+constexpr int IdlePassMilliseconds = 1;
+}  // namespace
+
+int32_t BaudRateForIndex(int32_t baudIndex) {
+    switch (baudIndex) {
+        case 0:
+            return 9600;
+        case 2:
+            return 19200;
+        case 3:
+            return 38400;
+        case 4:
+            return 57600;
+        case 5:
+            return 115200;
+        default:
+            return 0;
+    }
+}
+
+AcquisitionThread::AcquisitionThread(HeadLink& link, ShotHandler& shots, LinkStatusView& view,
+                                     AcquisitionSeams& seams)
+    : link_(link),
+      settings_(link.Settings),
+      shots_(shots),
+      view_(view),
+      seams_(seams),
+      sender_(port_, link.Settings) {}
+
+AcquisitionThread::~AcquisitionThread() {
+    StopAcquisition();
+    port_.Close();
+}
+
+bool AcquisitionThread::OpenHeadPort(int32_t portIndex, const std::string& devicePath) {
+    StopAcquisition();
+    portIndex_ = portIndex;
+    devicePath_ = devicePath;
+    // Opened at its present rate; StartAcquisition sets the rate of the baud index.
+    if (devicePath.empty() || !port_.Open(devicePath, 0))
+        return false;
+    port_.Purge();
+    return true;
+}
+
+bool AcquisitionThread::StartAcquisition(int32_t baudIndex) {
+    if (!port_.IsOpen() || running_.load())
+        return running_.load();
+    SetExpectedReply(link_);
+    baudRate_ = BaudRateForIndex(baudIndex);
+    if (!port_.Configure(baudRate_))
+        return false;
+    counters_.PortVanished = 0;
+    running_.store(true);
+    try {
+        thread_ = std::thread(&AcquisitionThread::Loop, this);
+    } catch (const std::system_error&) {
+        running_.store(false);
+        view_.ShowWarning("Failed to create thread!", "CreateThread Error!");
+        return false;
+    }
+    port_.SetDtr(true);
+    port_.SetRts(false);
+    return true;
+}
+
+void AcquisitionThread::StopAcquisition() {
+    if (!thread_.joinable()) {
+        running_.store(false);
+        if (port_.IsOpen())
+            port_.Close();
+        return;
+    }
+    running_.store(false);
+    thread_.join();
+    if (port_.IsOpen()) {
+        port_.SetDtr(false);
+        port_.Purge();
+        port_.Close();
+    }
+}
+
+void AcquisitionThread::ResetNoDataCounters() {
+    counters_.NoDataSeconds = 0;
+    counters_.MessageSeconds = 0;
+}
+
+void AcquisitionThread::Send() {
+    if (port_.IsOpen()) {
+        SendSwitchCommand(link_, sender_);
+        counters_.CommandsSent.fetch_add(1, std::memory_order_relaxed);
+        if (port_.Vanished())
+            PortGone();
+    } else {
+        settings_.ParametersChanged = 0;  // nothing to send on; the reopen sends afresh
+    }
+}
+
+void AcquisitionThread::ShowStatus(bool visible) {
+    if (visible) {
+        view_.ShowLinkStatus(LinkStatusShownText, LinkStatusShownFill, LinkStatusShownFrame,
+                             NoDataAtComPortSelector);
+    } else {
+        view_.ShowLinkStatus(LinkStatusErased, LinkStatusErased, LinkStatusErased,
+                             NoDataAtComPortSelector);
+    }
+}
+
+void AcquisitionThread::PortGone() {
+    // From here the line behaves like a silent head; the port is retried once a second.
+    if (port_.IsOpen())
+        port_.Close();
+    if (counters_.PortVanished == 0) {
+        counters_.PortVanished = 1;
+        lastReopenSecond_ = settings_.ClockSecond;
+    }
+}
+
+void AcquisitionThread::TryReopen() {
+    if (settings_.ClockSecond == lastReopenSecond_)
+        return;
+    lastReopenSecond_ = settings_.ClockSecond;
+    if (!port_.Open(devicePath_, baudRate_))
+        return;
+    counters_.PortVanished = 0;
+    counters_.Reopens = counters_.Reopens + 1;
+    port_.SetDtr(true);
+    port_.SetRts(false);
+    // A fresh command at once: whatever was in flight went with the old device.
+    settings_.ParametersChanged = 1;
+    Send();
+}
+
+void AcquisitionThread::Wait(int timeoutMs, bool forInput) {
+    if (!port_.IsOpen()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return;
+    }
+    // With part of a reply queued the port stays readable, so wait for hang-ups only.
+    pollfd p{port_.Fd(), static_cast<short>(forInput ? POLLIN : 0), 0};
+    int r = ::poll(&p, 1, timeoutMs);
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        PortGone();
+}
+
+void AcquisitionThread::Loop() {
+    RefreshDateTimeStamp(stamp_, settings_, clock_);
+    lastPollSecond_ = settings_.ClockSecond;
+    if (settings_.RunMode == 0) {
+        settings_.ParametersChanged = 1;
+        Send();
+    }
+    while (running_.load(std::memory_order_relaxed)) {
+        if (settings_.RunMode != 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(IdlePassMilliseconds));
+            continue;
+        }
+        if (RefreshDateTimeStamp(stamp_, settings_, clock_))
+            seams_.OnClockSecond();
+
+        if (settings_.Hold == 0) {
+            PollForReply();
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(IdlePassMilliseconds));
+        }
+
+        if (link_.ReplyReceived != 0 && seams_.AutomatedScanRunning()) {
+            seams_.AutoAzimuthScanStep();
+        }
+        link_.ReplyReceived = 0;
+
+        if (int32_t kind = requests_.AutoProfileScanRequest.Take(); kind != 0) {
+            seams_.RunAutoProfileScan(kind);
+        }
+        if (settings_.ProfileRequest != settings_.Profile) {
+            settings_.Profile = settings_.ProfileRequest.Get();
+        }
+        if (link_.HeadScanActive != 0)
+            seams_.HeadScanStep();
+        if (settings_.AzimuthDriveEnable == 1) {
+            if (requests_.AzimuthDetectionRequest.Take() != 0) {
+                link_.AzimuthExchangePending = 1;
+                link_.AzimuthCommandCount = 0;
+                if (link_.ReportedAzimuthPosition != settings_.AzimuthAngle) {
+                    ResetNoDataCounters();
+                    ShowStatus(true);
+                }
+            }
+            if (requests_.AutoAzimuthDialogRequest.Take() != 0)
+                seams_.RunAutoAzimuthDialog();
+        }
+    }
+}
+
+void AcquisitionThread::CountNoDataSecond() {
+    if (settings_.ClockSecond == lastPollSecond_)
+        return;
+    lastPollSecond_ = settings_.ClockSecond;
+    counters_.NoDataSeconds = counters_.NoDataSeconds + 1;
+    counters_.MessageSeconds = counters_.MessageSeconds + 1;
+    if (settings_.Hold == 0 && counters_.NoDataSeconds > 2) {
+        int32_t phase = counters_.BlinkPhase + 1;
+        if (phase >= 2) {
+            phase = 0;
+            if (counters_.MessageSeconds >= 5) {
+                ShowStatus(true);
+                counters_.MessageSeconds = 5;
+            }
+        } else {
+            ShowStatus(false);
+        }
+        counters_.BlinkPhase = phase;
+        if (settings_.DiagnosticsShown != 0)
+            view_.RefreshDiagnostics();
+        if (port_.IsOpen())
+            port_.Purge();
+        view_.ClearReplyActivityMark();
+        settings_.ParametersChanged = 1;
+        Send();
+    }
+    if (link_.AzimuthExchangePending != 0) {
+        link_.AzimuthPollCount = link_.AzimuthPollCount + 1;
+        if (settings_.SimulateAzimuthDrive != 0) {
+            seams_.SimulateAzimuthReply();
+        } else if (link_.AzimuthPollCount > 40) {
+            link_.AzimuthPollCount = 0;
+            link_.AzimuthExchangePending = 0;
+            link_.AzimuthCommandCount = 0;
+            link_.AzimuthDetected = 0;
+            seams_.OnAzimuthDriveNotFound();
+        }
+    }
+}
+
+void AcquisitionThread::PollForReply() {
+    if (!port_.IsOpen()) {
+        // A vanished port counts as silence and is retried once a second.
+        CountNoDataSecond();
+        if (counters_.PortVanished != 0)
+            TryReopen();
+        if (!port_.IsOpen()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(IdlePassMilliseconds));
+        }
+        return;
+    }
+    SerialLineStatus status;
+    if (!port_.ReadStatus(status)) {
+        PortGone();
+        return;
+    }
+    counters_.ErrorWord = status.errors;
+    counters_.QueuedBytes = status.queued;
+    if (status.errors != 0) {
+        counters_.LastErrors = status.errors;
+        if (status.queued == 1)
+            port_.PurgeInput();
+    }
+    const int32_t expected = std::clamp<int32_t>(link_.Expected.ExpectedReplyLength, 1,
+                                                 static_cast<int32_t>(ReplyBufferSize));
+    if (status.queued == expected)
+        counters_.LastErrors = 0;
+
+    if (status.queued < expected) {
+        CountNoDataSecond();
+        if (port_.IsOpen())
+            Wait(1, status.queued == 0);
+        return;
+    }
+
+    if (counters_.NoDataSeconds > 2)
+        ShowStatus(false);
+    ResetNoDataCounters();
+    if (!port_.ReadStatus(status)) {
+        PortGone();
+        return;
+    }
+    const int32_t wanted = std::min(status.queued, expected);
+    int32_t got = 0;
+    while (got < wanted) {
+        int64_t n = port_.Read(link_.Reply.bytes.data() + got, static_cast<size_t>(wanted - got));
+        if (n <= 0)
+            break;
+        got += static_cast<int32_t>(n);
+    }
+    if (port_.Vanished()) {
+        PortGone();
+        return;
+    }
+    port_.Purge();
+    if (got < wanted)
+        return;  // a failed read ends the poll without a shot
+    counters_.ShotsRead.fetch_add(1, std::memory_order_relaxed);
+
+    if (link_.AzimuthExchangePending != 0) {
+        if (settings_.SimulateAzimuthDrive != 0)
+            return;
+        shots_.ProcessShot();
+        settings_.ParametersChanged = 1;
+        Send();
+    } else if (settings_.EnableOrientationModule == 0) {
+        // The next exchange starts before this shot is drawn. The reply must still be checked
+        // against the command it answers, not the one just sent.
+        const ExpectedReply answered = link_.Expected;
+        settings_.ParametersChanged = 1;
+        Send();
+        const ExpectedReply next = link_.Expected;
+        link_.Expected = answered;
+        shots_.ProcessShot();
+        link_.Expected = next;
+    } else {
+        shots_.ProcessShot();
+        settings_.ParametersChanged = 1;
+        Send();
+    }
+}
+
+}  // namespace tarvisk

@@ -1,0 +1,59 @@
+#pragma once
+// The one line of link status under the image ("No Data at COM%d" and friends). The
+// acquisition thread decides when it is shown or erased; the window draws it.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/draw_surface.h"
+
+namespace tarvisk {
+
+inline constexpr int32_t NoDataAtComPortSelector = 0;  // "No Data at COM%d"
+inline constexpr int32_t NoDataGenericSelector = 1;    // "No Data at ComPort"
+
+// Colours of a shown and of an erased message.
+inline constexpr PaletteColour LinkStatusShownText = WhiteColour;
+inline constexpr PaletteColour LinkStatusShownFill = PanelBrightRed;
+inline constexpr PaletteColour LinkStatusShownFrame = PanelLightGrey;
+inline constexpr PaletteColour LinkStatusErased = PanelDarkGrey;
+
+// What the message says, by the rules in order: the head scan's text, else the no-data text
+// for the selector; a transducer still moving for an automated scan, or an azimuth exchange
+// waiting for its reply, replaces it.
+struct LinkStatusFacts {
+    bool headScanActive = false;
+    int32_t comPort = 0;  // index 0..7
+    int32_t selector = NoDataAtComPortSelector;
+    bool scanAdjustingTransducer = false;
+    bool azimuthWaiting = false;  // drive enabled, live, exchange pending, no "A" reply in hand
+    bool azimuthDetected = false;
+    bool azimuthInPosition = false;
+};
+struct LinkStatusText {
+    std::string text;
+    bool headScanColours = false;  // white on the status fill with a light grey frame
+    bool azimuthOrScanRule = false;  // a bright red fill is drawn in the status fill instead
+    bool erase = false;  // the azimuth drive is in position: the text is drawn as its fill
+};
+LinkStatusText ChooseLinkStatusText(const LinkStatusFacts& facts);
+
+class LinkStatusView {
+public:
+    virtual ~LinkStatusView() = default;
+    // Draws (or, with all three colours PanelDarkGrey, erases) the status message.
+    virtual void ShowLinkStatus(PaletteColour text, PaletteColour background, PaletteColour frame,
+                                int32_t selector) {
+        (void)text, (void)background, (void)frame, (void)selector;
+    }
+    // Each counted no-data second with the diagnostics window shown.
+    virtual void RefreshDiagnostics() {}
+    // Clears the reply activity mark at the right end of the status strip.
+    virtual void ClearReplyActivityMark() {}
+    // A warning box (text, title), e.g. when the acquisition thread cannot start.
+    virtual void ShowWarning(const std::string& text, const std::string& title) {
+        (void)text, (void)title;
+    }
+};
+
+}  // namespace tarvisk

@@ -1,0 +1,41 @@
+#pragma once
+// The send on the head line: RTS raised ahead of the frame and held over all of it, then the
+// line turned round and both queues purged before the reply is awaited.
+
+#include <cstdint>
+
+#include "app/settings/sonar_settings.h"
+#include "head/command_line.h"
+#include "platform/serial_port.h"
+
+namespace tarvisk {
+
+// The fixed RTS lead and hold of the sequence; the defaults are the head's. Stress tests and
+// benchmarks of the simulated line may shorten them.
+struct SendTiming {
+    int64_t rtsLeadMicroseconds = 200;
+    int64_t rtsHoldMicroseconds = 1500;
+};
+
+class TimedSend : public CommandLine {
+public:
+    TimedSend(SerialPort& port, const SonarSettings& settings) : port_(port), settings_(settings) {}
+
+    // SendDelay ms, RTS up, 200 us, the 27 bytes written and drained (write only queues on
+    // Linux), 1500 us, RTS down, TxDelay x 100 + 500 us, purge both directions. A port that
+    // fails here is left marked vanished for the caller.
+    void TransmitCommand(const SwitchCommand& frame) override;
+
+    void SetTiming(const SendTiming& timing) { timing_ = timing; }
+    uint64_t CommandsSent() const { return sent_; }
+    bool LastSendFailed() const { return lastFailed_; }
+
+private:
+    SerialPort& port_;
+    const SonarSettings& settings_;
+    SendTiming timing_{};
+    uint64_t sent_ = 0;
+    bool lastFailed_ = false;
+};
+
+}  // namespace tarvisk
