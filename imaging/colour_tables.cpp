@@ -88,11 +88,13 @@ ColourTable BuildColourTable(int32_t choice) {
         choice = 0;
     ColourTable t{};
     for (int i = 0; i < ChangingEntries; ++i) {
-        // The 1.2 of the curved tables is the double just below 1.2, so an exact product
-        // truncates to one less (180 gives 215).
-        double theta = i * 0.5 * PiConstant / 118.0;
-        int sinPart = int(std::trunc(std::trunc(255.0 * std::sin(theta)) * 1.2));
-        int cosPart = int(std::trunc(std::trunc(255.0 - 255.0 * std::cos(theta)) * 1.2));
+        // The curved tables were computed in extended precision with the double nearest
+        // 1.2, which lies just below it: a product that would be whole truncates to one
+        // less (an inner 180 gives 215, not 216). long double keeps that on x86-64.
+        const long double theta = (long double)i * 0.5 * PiConstant / 118.0;
+        const long double factor = 1.2;
+        int sinPart = int(std::trunc(std::trunc(255.0L * std::sin(theta)) * factor));
+        int cosPart = int(std::trunc(std::trunc(255.0L - 255.0L * std::cos(theta)) * factor));
         uint8_t s = Limit(sinPart);
         uint8_t c = Limit(cosPart);
         switch (choice) {

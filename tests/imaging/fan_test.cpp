@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "imaging/fan.h"
+#include "imaging_fixture.h"
+
+namespace tarvisk {
+namespace {
+
+using Triple = std::array<int, 3>;
+
+// The weight lists as written down for the operator's manual, ray by ray.
+const std::vector<Triple> Seven{{65, 100, 35}, {60, 100, 40}, {55, 100, 45}, {50, 100, 50},
+                                {45, 100, 55}, {40, 100, 60}, {35, 100, 65}};
+const std::vector<Triple> Eleven{{75, 100, 25}, {70, 100, 30}, {65, 100, 35}, {60, 100, 40},
+                                 {55, 100, 45}, {50, 100, 50}, {45, 100, 55}, {40, 100, 60},
+                                 {35, 100, 65}, {30, 100, 70}, {25, 100, 75}};
+const std::vector<Triple> TwentyOne{
+    {100, 100, 0}, {100, 100, 0}, {100, 100, 0}, {90, 110, 0},  {80, 120, 0},  {70, 130, 0},
+    {60, 140, 0},  {50, 150, 0},  {40, 160, 0},  {30, 160, 10}, {20, 160, 20}, {10, 160, 30},
+    {0, 160, 40},  {0, 150, 50},  {0, 140, 60},  {0, 130, 70},  {0, 120, 80},  {0, 110, 90},
+    {0, 100, 100}, {0, 100, 100}, {0, 100, 100}};
+std::vector<Triple> FortyOne() {
+    std::vector<Triple> t(5, Triple{100, 100, 0});
+    const Triple middle[] = {
+        {95, 105, 0}, {90, 110, 0},  {85, 115, 0},  {80, 120, 0},  {75, 125, 0},  {70, 130, 0},
+        {65, 135, 0}, {60, 140, 0},  {55, 145, 0},  {50, 150, 0},  {45, 155, 0},  {40, 160, 0},
+        {35, 160, 5}, {30, 160, 10}, {25, 160, 15}, {20, 160, 20}, {15, 160, 25}, {10, 160, 30},
+        {5, 160, 35}, {0, 160, 40},  {0, 155, 45},  {0, 150, 50},  {0, 145, 55},  {0, 140, 60},
+        {0, 135, 65}, {0, 130, 70},  {0, 125, 75},  {0, 120, 80},  {0, 115, 85},  {0, 110, 90},
+        {0, 105, 95}};
+    t.insert(t.end(), std::begin(middle), std::end(middle));
+    t.insert(t.end(), 5, Triple{0, 100, 100});
+    return t;
+}
+
+// A plain model of the fan written from the drawing rules, sharing no code with the drawing:
+// the ray count is the closed form min(rays, rays/4 + i/2) and the value uses the 0.005
+// factor in double.
+void ReferenceFan(const FanParams& p, const EchoHistory& h, int n, SonarImage& image) {
+    const int speed = p.speed;
+    const int steps[] = {1, 2, 3, 4, 8};
+    const float step = p.stepping ? float(steps[speed] * 3.141592654 / 600.0) : 0.0f;
+    const bool wide = speed == 4;
+    const int tableSize = wide && !p.polar ? 41 : 21;
+    const float half = wide ? 0.02094395f : 0.010471975f;
+    float spacing = !wide ? 0.000997331f : p.polar ? 0.001994662f : 0.001021656f;
+    std::vector<std::pair<float, float>> table;
+    float a = p.drawDirection ? p.bearing - half - step : p.bearing + half + step;
+    if (!p.drawDirection)
+        spacing = -spacing;
+    for (int e = 0; e < tableSize; ++e, a += spacing) {
+        float c = -float(std::cos(double(a)));
+        table.push_back({float(std::sin(double(a))), p.hanging ? -c : c});
+    }
+    int rays, first;
+    std::vector<Triple> weights;
+    switch (speed) {
+        case 0:
+            rays = 7, first = 7, weights = Seven;
+            break;
+        case 1:
+            rays = 11, first = 5, weights = Eleven;
+            break;
+        case 2:
+            rays = 17, first = 2;
+            weights.assign(TwentyOne.begin() + 2, TwentyOne.begin() + 19);
+            break;
+        case 3:
+            rays = 21, first = 0, weights = TwentyOne;
+            break;
+        default:
+            first = 0;
+            rays = p.polar ? 21 : 41;
+            weights = p.polar ? TwentyOne : FortyOne();
+    }
+    const float oy = p.polar ? 253.0f : p.hanging ? 1.0f : 505.0f;
+    for (int i = 0; i < n; ++i) {
+        const int used = std::min(rays, rays / 4 + i / 2);
+        const float r = float(i);
+        for (int j = 0; j < used; ++j) {
+            const int x = int(298.0f + r * table[size_t(first + j)].first);
+            const int y = int(oy + r * table[size_t(first + j)].second);
+            if (x < 0 || x > 595 || y < 0 || y > 505)
+                continue;
+            const Triple& w = weights[size_t(j)];
+            int v = int((h.OldestLine[size_t(i)] * w[0] + h.MiddleLine[size_t(i)] * w[1] +
+                         h.NewestLine[size_t(i)] * w[2]) *
+                        0.005);
+            if (v > 107)
+                v = 107;
+            uint8_t& px = image.At(x, y);
+            if (p.grid && px >= 128)
+                v = std::min(v + 128, 245);
+            px = uint8_t(v);
+        }
+    }
+}
+
+EchoHistory PatternHistory(int seed) {
+    EchoHistory h;
+    for (size_t i = 0; i < EchoLineSize; ++i) {
+        h.OldestLine[i] = uint8_t((i * 3 + size_t(seed)) % 108);
+        h.MiddleLine[i] = uint8_t((i * 5 + size_t(seed) * 7) % 108);
+        h.NewestLine[i] = uint8_t((i * 11 + 13) % 108);
+    }
+    return h;
+}
+
+TEST(FanWeights, MatchTheWrittenTablesAndSumTo200) {
+    const FanWeights& w = FanWeightTables();
+    auto check = [](const auto& table, const std::vector<Triple>& expected) {
+        ASSERT_EQ(table.size(), expected.size());
+        for (size_t j = 0; j < table.size(); ++j) {
+            EXPECT_EQ(table[j].oldest, expected[j][0]) << j;
+            EXPECT_EQ(table[j].middle, expected[j][1]) << j;
+            EXPECT_EQ(table[j].newest, expected[j][2]) << j;
+            EXPECT_EQ(table[j].oldest + table[j].middle + table[j].newest, 200) << j;
+        }
+    };
+    check(w.seven, Seven);
+    check(w.eleven, Eleven);
+    check(w.twentyOne, TwentyOne);
+    check(w.fortyOne, FortyOne());
+}
+
+// Every speed, both plan views, both directions, grid bits under the fan, several bearings:
+// the drawing must agree pixel for pixel with the plain model.
+TEST(DrawFan, AgreesWithThePlainModel) {
+    const float bearings[] = {0.0f, 0.7f, -1.5707964f, 2.9f, -2.2f};
+    for (int speed = 0; speed <= 4; ++speed)
+        for (bool polar : {false, true})
+            for (int direction : {0, 1})
+                for (float bearing : bearings) {
+                    FanParams p;
+                    p.speed = speed;
+                    p.polar = polar;
+                    p.drawDirection = direction;
+                    p.bearing = bearing;
+                    p.grid = true;
+                    p.hanging = speed == 2 && !polar;
+                    const EchoHistory h = PatternHistory(speed * 3 + direction);
+                    const int n = polar ? 250 : 499;
+                    SonarImage drawn, model;
+                    for (size_t k = 0; k < drawn.pixels.size(); k += 7) {
+                        drawn.pixels[k] = 130;
+                        model.pixels[k] = 130;
+                    }
+                    FanTable table;
+                    DrawFanPixels(table, p, h, n, drawn);
+                    ReferenceFan(p, h, n, model);
+                    ASSERT_EQ(drawn.pixels, model.pixels)
+                        << "speed " << speed << " polar " << polar << " direction " << direction
+                        << " bearing " << bearing;
+                }
+}
+
+TEST(DrawFan, UniformHistoryFillsOneStepBehindTheHead) {
+    FanParams p;
+    p.speed = 3;
+    p.bearing = 0.0f;
+    p.drawDirection = 1;
+    EchoHistory h;
+    h.OldestLine.fill(50);
+    h.MiddleLine.fill(50);
+    h.NewestLine.fill(50);
+    SonarImage image;
+    FanTable table;
+    const ImageRect rect = DrawFanPixels(table, p, h, 499, image);
+    int covered = 0;
+    for (int y = 0; y < ImageHeight; ++y)
+        for (int x = 0; x < ImageWidth; ++x) {
+            const uint8_t v = image.At(x, y);
+            if (v == 0)
+                continue;
+            ++covered;
+            EXPECT_EQ(v, 50);
+            // The fan is centred on -1.2 degrees: it lies left of the apex column.
+            if (y < 400) {
+                EXPECT_LE(x, 298);
+            }
+        }
+    EXPECT_GT(covered, 2500);
+    EXPECT_GE(rect.x + rect.width, 290);
+    EXPECT_LE(rect.x + rect.width, 299);
+    // The drawn rectangle holds every covered pixel.
+    int outside = 0;
+    for (int y = 0; y < ImageHeight; ++y)
+        for (int x = 0; x < ImageWidth; ++x)
+            if (image.At(x, y) &&
+                (x < rect.x || x >= rect.x + rect.width || y < rect.y || y >= rect.y + rect.height))
+                ++outside;
+    EXPECT_EQ(outside, 0);
+}
+
+TEST(DrawFan, GridPixelsKeepTheirBit) {
+    FanParams p;
+    p.speed = 0;
+    p.bearing = 0.0f;
+    p.stepping = false;
+    EchoHistory h;
+    h.OldestLine.fill(107);
+    h.MiddleLine.fill(107);
+    h.NewestLine.fill(107);
+    SonarImage image;
+    for (int y = 0; y < ImageHeight; ++y)
+        image.At(297, y) = 128;
+    FanTable table;
+    DrawFanPixels(table, p, h, 499, image);
+    EXPECT_EQ(image.At(297, 300), 235);
+    EXPECT_EQ(image.At(298, 300), 107);
+    // With the grid off the bit is not carried over.
+    p.grid = false;
+    image.At(297, 300) = 200;
+    DrawFanPixels(table, p, h, 499, image);
+    EXPECT_EQ(image.At(297, 300), 107);
+}
+
+TEST(DrawFan, RayJustLeftOfTheImageStillWritesColumnZero) {
+    // A ray pointing almost straight left from the sector apex crosses x = 0 between
+    // samples 298 and 299; sample 299 lies at x in (-1, 0) and truncates into column 0.
+    FanParams p;
+    p.speed = 0;
+    p.bearing = -1.5707964f;
+    EchoHistory h;
+    for (size_t i = 0; i < EchoLineSize; ++i) {
+        h.OldestLine[i] = h.MiddleLine[i] = h.NewestLine[i] = uint8_t(i % 100 + 1);
+    }
+    SonarImage image;
+    FanTable table;
+    DrawFanPixels(table, p, h, 499, image);
+    bool sawSample299 = false;
+    for (int y = 0; y < ImageHeight; ++y)
+        if (image.At(0, y) == 299 % 100 + 1)
+            sawSample299 = true;
+    EXPECT_TRUE(sawSample299);
+}
+
+TEST(DrawFan, StepAngleAndOrientation) {
+    auto centreAngle = [](const FanParams& p) {
+        FanTable table;
+        SonarImage image;
+        EchoHistory h;
+        DrawFanPixels(table, p, h, 10, image);
+        const FanRay& mid = table[10];
+        return std::atan2(double(mid.sin), -double(mid.negCos));
+    };
+    FanParams p;
+    p.speed = 3;
+    p.bearing = 0.5f;
+    // Stepping: centred one step (1.2 degrees) behind the bearing.
+    EXPECT_NEAR(centreAngle(p), 0.5 - 4 * 3.141592654 / 600, 1e-3);
+    p.drawDirection = 0;
+    EXPECT_NEAR(centreAngle(p), 0.5 + 4 * 3.141592654 / 600, 1e-3);
+    // A sector of 0: the head does not step and the fan is centred on the bearing.
+    p.stepping = false;
+    EXPECT_NEAR(centreAngle(p), 0.5, 1e-3);
+
+    // The hanging view: apex at row 1, bearing 0 runs straight down.
+    FanParams hang;
+    hang.speed = 0;
+    hang.bearing = 0.0f;
+    hang.stepping = false;
+    hang.hanging = true;
+    EchoHistory h;
+    h.OldestLine.fill(40);
+    h.MiddleLine.fill(40);
+    h.NewestLine.fill(40);
+    SonarImage image;
+    FanTable table;
+    DrawFanPixels(table, hang, h, 499, image);
+    EXPECT_EQ(image.At(298, 1), 40);
+    EXPECT_EQ(image.At(297, 400), 40);
+    EXPECT_EQ(image.At(298, 0), 0);
+    EXPECT_EQ(image.At(298, 505), 0);
+}
+
+}  // namespace
+}  // namespace tarvisk
