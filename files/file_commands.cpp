@@ -81,6 +81,7 @@ bool FileCommands::OpenPlaybackFile(const std::string& path) {
     } else {
         ui_.SetWindowTitle(player_.PlaybackTitle());
         ui_.MarkPanelForRedraw();
+        hooks_.PlaybackOpened();
         hooks_.ResetOrientation();
         ui_.RedrawGpsReadout();
     }

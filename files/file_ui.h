@@ -66,6 +66,8 @@ class PlaybackHooks {
     virtual ~PlaybackHooks() = default;
     // Runs the shot pipeline on the reply now in the reply buffer; true when it was accepted.
     virtual bool ProcessPlayedShot() = 0;
+    // A file was opened for playback.
+    virtual void PlaybackOpened() {}
     // End of file: the next history shift seeds all lines from the incoming shot.
     virtual void SeedLineHistory() {}
     virtual void ResetOrientation() {}

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -63,6 +64,12 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+inline std::string LowerCase(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
 
 inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, size_t count) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
