@@ -35,22 +35,24 @@ Framebuffer::Framebuffer(Size client)
       guiMetrics_(guiFont_) {
     image_.fill(Qt::black);
     logo_.load(QStringLiteral(":/tarvisk/logo.png"));
-    for (size_t i = 0; i < palette_.size(); ++i) palette_[i] = 0;
+    for (size_t i = 0; i < palette_.size(); ++i)
+        palette_[i] = 0;
 }
 
 const QFont& Framebuffer::Font(TextFont font) const {
     switch (font) {
-    case TextFont::System:
-        return systemFont_;
-    case TextFont::Gui:
-        return guiFont_;
-    default:
-        return defaultFont_;
+        case TextFont::System:
+            return systemFont_;
+        case TextFont::Gui:
+            return guiFont_;
+        default:
+            return defaultFont_;
     }
 }
 
 QRgb Framebuffer::Rgb(PaletteColour c) const {
-    if (c == WhiteColour) return qRgb(255, 255, 255);
+    if (c == WhiteColour)
+        return qRgb(255, 255, 255);
     return 0xFF000000u | palette_[static_cast<size_t>(std::clamp(c, 0, 255))];
 }
 
@@ -65,7 +67,8 @@ void Framebuffer::SetPalette(const PaletteTable& palette) {
 }
 
 void Framebuffer::FillRect(const Rect& r, PaletteColour fill) {
-    if (fill == NoColour) return;
+    if (fill == NoColour)
+        return;
     const int32_t l = std::max(r.left, 0), t = std::max(r.top, 0);
     const int32_t rr = std::min(r.right, size_.width), b = std::min(r.bottom, size_.height);
     const QRgb c = Rgb(fill);
@@ -100,7 +103,8 @@ void Framebuffer::DrawPie(const Rect& r, Point start, Point end, PaletteColour p
     auto angle = [&](Point q) { return std::atan2(cy - q.y, q.x - cx) * 180.0 / 3.141592654; };
     const double a0 = angle(start);
     double span = angle(end) - a0;
-    while (span <= 0.0) span += 360.0;
+    while (span <= 0.0)
+        span += 360.0;
     QPainter p(&image_);
     p.setPen(pen == NoColour ? QPen(Qt::NoPen) : QPen(QColor(Rgb(pen))));
     p.setBrush(fill == NoColour ? QBrush(Qt::NoBrush) : QBrush(QColor(Rgb(fill))));
@@ -112,7 +116,8 @@ void Framebuffer::DrawLine(Point from, Point to, PaletteColour pen) {
     // GDI lines leave out their last point.
     QPainter p(&image_);
     p.setPen(QColor(Rgb(pen)));
-    if (from == to) return;
+    if (from == to)
+        return;
     const int32_t dx = to.x - from.x, dy = to.y - from.y;
     const int32_t steps = std::max(std::abs(dx), std::abs(dy));
     const Point last{from.x + (steps > 1 ? dx * (steps - 1) / steps : 0),
@@ -123,7 +128,8 @@ void Framebuffer::DrawLine(Point from, Point to, PaletteColour pen) {
 void Framebuffer::DrawPolygon(const Point* points, int32_t count, PaletteColour pen,
                               PaletteColour fill) {
     QPolygon poly;
-    for (int32_t i = 0; i < count; ++i) poly << QPoint(points[i].x, points[i].y);
+    for (int32_t i = 0; i < count; ++i)
+        poly << QPoint(points[i].x, points[i].y);
     QPainter p(&image_);
     p.setPen(pen == NoColour ? QPen(Qt::NoPen) : QPen(QColor(Rgb(pen))));
     p.setBrush(fill == NoColour ? QBrush(Qt::NoBrush) : QBrush(QColor(Rgb(fill))));
@@ -131,14 +137,16 @@ void Framebuffer::DrawPolygon(const Point* points, int32_t count, PaletteColour 
 }
 
 void Framebuffer::SetPixel(Point q, PaletteColour colour) {
-    if (q.x < 0 || q.y < 0 || q.x >= size_.width || q.y >= size_.height) return;
+    if (q.x < 0 || q.y < 0 || q.x >= size_.width || q.y >= size_.height)
+        return;
     reinterpret_cast<QRgb*>(image_.scanLine(q.y))[q.x] = Rgb(colour);
 }
 
 void Framebuffer::DrawText(int32_t x, int32_t y, std::string_view text, PaletteColour colour,
                            TextFont font, const Rect* clip) {
     QPainter p(&image_);
-    if (clip) p.setClipRect(QRect(clip->left, clip->top, clip->Width(), clip->Height()));
+    if (clip)
+        p.setClipRect(QRect(clip->left, clip->top, clip->Width(), clip->Height()));
     p.setFont(Font(font));
     p.setPen(QColor(Rgb(colour)));
     const QFontMetrics& m = font == TextFont::System ? systemMetrics_
@@ -161,34 +169,41 @@ void Framebuffer::DrawIndexedImage(Point topLeft, const uint8_t* pixels, int32_t
     for (int32_t y = 0; y < h; ++y) {
         QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(topLeft.y + y)) + topLeft.x;
         const uint8_t* src = pixels + static_cast<ptrdiff_t>(y) * stride;
-        for (int32_t x = 0; x < w; ++x) row[x] = 0xFF000000u | palette_[src[x]];
+        for (int32_t x = 0; x < w; ++x)
+            row[x] = 0xFF000000u | palette_[src[x]];
     }
 }
 
 void Framebuffer::StretchCopy(const Rect& source, const Rect& target) {
-    if (source.Width() <= 0 || source.Height() <= 0) return;
+    if (source.Width() <= 0 || source.Height() <= 0)
+        return;
     for (int32_t y = target.top; y < target.bottom; ++y) {
-        if (y < 0 || y >= size_.height) continue;
+        if (y < 0 || y >= size_.height)
+            continue;
         const int32_t sy = source.top + (y - target.top) * source.Height() / target.Height();
-        if (sy < 0 || sy >= size_.height) continue;
+        if (sy < 0 || sy >= size_.height)
+            continue;
         const QRgb* src = reinterpret_cast<const QRgb*>(image_.constScanLine(sy));
         QRgb* dst = reinterpret_cast<QRgb*>(image_.scanLine(y));
         for (int32_t x = target.left; x < target.right; ++x) {
             const int32_t sx = source.left + (x - target.left) * source.Width() / target.Width();
-            if (x >= 0 && x < size_.width && sx >= 0 && sx < size_.width) dst[x] = src[sx];
+            if (x >= 0 && x < size_.width && sx >= 0 && sx < size_.width)
+                dst[x] = src[sx];
         }
     }
 }
 
 void Framebuffer::DrawLogo(const Rect& target) {
-    if (logo_.isNull()) return;
+    if (logo_.isNull())
+        return;
     QPainter p(&image_);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRect(target.left, target.top, target.Width(), target.Height()), logo_);
 }
 
 void Framebuffer::RequestRepaint(const Rect& area) {
-    if (onRepaint) onRepaint(area);
+    if (onRepaint)
+        onRepaint(area);
 }
 
 QImage Framebuffer::Snapshot() const {

@@ -13,7 +13,7 @@
 namespace tarvisk {
 
 class Framebuffer final : public DrawSurface {
-public:
+  public:
     explicit Framebuffer(Size client);
 
     std::recursive_mutex& Mutex() override { return mutex_; }
@@ -45,7 +45,7 @@ public:
     QImage Snapshot() const;
     const QFont& Font(TextFont font) const;
 
-private:
+  private:
     QRgb Rgb(PaletteColour c) const;
 
     mutable std::recursive_mutex mutex_;

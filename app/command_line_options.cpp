@@ -1,0 +1,139 @@
+#include "app/command_line_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+namespace tarvisk {
+
+namespace {
+
+bool ParseCount(const std::string& text, int64_t& out) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < 1)
+        return false;
+    out = v;
+    return true;
+}
+
+bool ParseSeconds(const std::string& text, double& out) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !(v > 0.0) || v > 1e7)
+        return false;
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
+                      std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool hasInline = false;
+        if (arg.rfind("--", 0) == 0) {
+            const size_t eq = arg.find('=');
+            // "--port COM1=/dev/x" keeps its own '='; only options without one inline a value.
+            if (eq != std::string::npos && arg.compare(0, 6, "--port") != 0) {
+                value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                hasInline = true;
+            }
+        }
+        auto next = [&](std::string& out) {
+            if (hasInline) {
+                out = value;
+                return true;
+            }
+            if (i + 1 >= argc) {
+                error = arg + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--simulate") {
+            o.simulate = true;
+        } else if (arg == "--ini") {
+            if (!next(o.iniPath))
+                return false;
+            if (o.iniPath.empty()) {
+                error = "--ini needs a file name";
+                return false;
+            }
+        } else if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
+            std::string v;
+            if (arg.size() > 7 && arg[6] == '=') {
+                v = arg.substr(7);
+            } else if (!next(v)) {
+                return false;
+            }
+            o.ports.push_back(v);
+        } else if (arg == "--quit-after-shots") {
+            std::string v;
+            if (!next(v))
+                return false;
+            if (!ParseCount(v, o.quitAfterShots)) {
+                error = "--quit-after-shots needs a whole number of at least 1, not \"" + v + "\"";
+                return false;
+            }
+        } else if (arg == "--quit-after") {
+            std::string v;
+            if (!next(v))
+                return false;
+            if (!ParseSeconds(v, o.quitAfterSeconds)) {
+                error = "--quit-after needs a number of seconds above 0, not \"" + v + "\"";
+                return false;
+            }
+        } else if (arg == "--save-screen") {
+            if (!next(o.saveScreenPath))
+                return false;
+            if (o.saveScreenPath.empty()) {
+                error = "--save-screen needs a file name";
+                return false;
+            }
+        } else if (arg == "--play") {
+            if (!next(o.playPath))
+                return false;
+        } else if (arg == "--record") {
+            if (!next(o.recordPath))
+                return false;
+        } else if (std::string_view(arg).rfind("-platform", 0) == 0 ||
+                   std::string_view(arg).rfind("-style", 0) == 0) {
+            ++i;  // Qt's own options, already taken by QApplication
+        } else {
+            error = "unknown option \"" + arg + "\" (see --help)";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CommandLineHelp(const std::string& program) {
+    return "Usage: " + program +
+           " [options]\n"
+           "Tarvisk: control, display and logging for the K260 sonar head.\n\n"
+           "  --simulate             start the built-in head simulator and use it as COM1\n"
+           "  --ini FILE             read and write FILE instead of TARVISK.INI\n"
+           "  --port COMn=PATH       use device PATH for port COMn (repeatable)\n"
+           "  --quit-after-shots N   close the window after N shots, as the operator would\n"
+           "  --quit-after SECONDS   close the window after SECONDS\n"
+           "  --save-screen FILE.bmp save a screen capture just before closing\n"
+           "  --play FILE.KSD        start in playback with FILE.KSD\n"
+           "  --record FILE.KSD      record live shots to FILE.KSD\n"
+           "  --help                 show this text\n\n"
+           "With QT_QPA_PLATFORM=offscreen the program runs without a display.\n";
+}
+
+}  // namespace tarvisk

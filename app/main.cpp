@@ -1,0 +1,28 @@
+// Tarvisk: control, display and logging for the K260 sonar head.
+
+#include <QApplication>
+#include <cstdio>
+
+#include "app/program.h"
+
+int main(int argc, char** argv) {
+    tarvisk::CommandLineOptions options;
+    std::string error;
+    if (!tarvisk::ParseCommandLine(argc, argv, options, error)) {
+        std::fprintf(stderr, "tarvisk: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(tarvisk::CommandLineHelp("tarvisk").c_str(), stdout);
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarvisk"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    tarvisk::Program program(options);
+    if (!program.Start(error)) {
+        std::fprintf(stderr, "tarvisk: %s\n", error.c_str());
+        return 1;
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,351 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QThread>
+#include <cstdio>
+
+#include "config/ini_settings.h"
+#include "files/file_commands.h"
+
+namespace tarvisk {
+
+PanelMetrics MeasurePanelMetrics() {
+    PanelMetrics m;
+    Framebuffer probe({8, 8});
+    const Size x = probe.TextExtent("X", TextFont::Default);
+    const Size sx = probe.TextExtent("X", TextFont::System);
+    m.CharWidth = x.width;
+    m.LineHeight = x.height;
+    m.SystemCharWidth = sx.width;
+    m.SystemLineHeight = sx.height;
+    QStyle* style = QApplication::style();
+    const int arrow = style ? style->pixelMetric(QStyle::PM_ScrollBarExtent) : 16;
+    m.ArrowWidth = m.ArrowHeight = std::clamp(arrow, 12, 20);
+    const int box = style ? style->pixelMetric(QStyle::PM_IndicatorWidth) : 13;
+    m.CheckBoxWidth = m.CheckBoxHeight = std::clamp(box, 10, 16);
+    return m;
+}
+
+namespace {
+
+PaletteTable ToPaletteTable(const ColourTable& colours) {
+    PaletteTable t{};
+    for (size_t i = 0; i < t.size(); ++i)
+        t[i] = (uint32_t(colours[i].r) << 16) | (uint32_t(colours[i].g) << 8) | colours[i].b;
+    return t;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
+    : system_(system),
+      settings_(system.settings),
+      link_(link),
+      menu_(TarviskMenuBar()),
+      layout_(ComputePanelLayout(MeasurePanelMetrics())) {
+    framebuffer_ = std::make_unique<Framebuffer>(layout_.client);
+    framebuffer_->SetPalette(ToPaletteTable(system_.palette.Colours()));
+    host_ = std::make_unique<HostWindow>(*framebuffer_, menu_);
+    host_->setWindowTitle(QString::fromLatin1(WindowTitle.data(), WindowTitle.size()));
+    panel_ = std::make_unique<StatusPanel>(settings_, *framebuffer_, layout_, system_.link.Shot,
+                                           system_.image, system_.imaging);
+    system_.drawing.SetView(this);
+
+    ApplyMenuStateFromSettings();
+    ProbePorts(settings_, system_.ports.paths, system_.portAvailability);
+
+    host_->onCommand = [this](int32_t id) { OnCommand(id); };
+    host_->onCloseRequest = [this] { Close(); };
+    host_->onMinimizedChanged = [this](bool m) { OnMinimizedChanged(m); };
+    host_->onMouse() = [this](MouseEventKind kind, Point p) { MouseEvent(kind, p); };
+}
+
+MainWindow::~MainWindow() {
+    system_.drawing.SetView(nullptr);
+    link_.Stop();
+}
+
+void MainWindow::ApplyMenuStateFromSettings() {
+    const SonarSettings& s = settings_;
+    for (int32_t id = IdColourFirst; id <= IdColourLast; ++id)
+        menu_.Check(id, id == IdColourFirst + s.Colors);
+    menu_.Check(IdGrid, s.Grid != 0);
+    menu_.Check(IdMeters, s.Units == Metres);
+    menu_.Check(IdFeet, s.Units == Feet);
+    menu_.Check(IdPixelZoom, s.PixelZoom == 1);
+    const bool profileGrid = s.ProfileGrid == 1;
+    menu_.Check(IdProfileGrid, profileGrid);
+    menu_.Enable(IdZeroDown, profileGrid);
+    menu_.SetText(IdXdcrUp, profileGrid ? "&Aft" : "&Up");
+    menu_.SetText(IdXdcrDown, profileGrid ? "&Fwd" : "&Down");
+    menu_.Check(IdXdcrUp, s.Xdcr == XdcrUp);
+    menu_.Check(IdXdcrDown, s.Xdcr != XdcrUp);
+    // The check mark shows the inverse of ZeroDown.
+    menu_.Check(IdZeroDown, s.ZeroDown == 0);
+    menu_.Check(IdOnWhenMinimized, s.OnWhenMinimized == 1);
+    for (int32_t id = IdProfileModeFirst; id <= IdProfileModeLast; ++id)
+        menu_.Check(id, id == IdProfileModeFirst + s.Profile);
+    menu_.SetText(IdSonarHead, "Disable &Sonar Head");
+    menu_.Enable(IdSonarHead, false);
+    const bool live = s.RunMode == 0;
+    if (s.AzimuthDriveEnable) {
+        menu_.SetText(IdAzimuthDrive, "Disable &Azimuth Drive");
+        for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
+            menu_.Enable(id, live);
+    } else {
+        menu_.SetText(IdAzimuthDrive, "Enable &Azimuth Drive");
+        for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
+            menu_.Enable(id, false);
+    }
+    menu_.Check(IdSimulateAzimuth, s.SimulateAzimuthDrive == 1);
+    menu_.SetText(IdOrientationModule, s.EnableOrientationModule ? "Disable &Orientation Module"
+                                                                 : "Enable &Orientation Module");
+}
+
+void MainWindow::Show() {
+    ApplyColourTable();
+    ClearImageAndHistory();
+    host_->show();
+    panel_->PaintAll();
+}
+
+void MainWindow::ApplyColourTable() {
+    system_.palette.ApplyColourTable(settings_.Colors);
+    framebuffer_->SetPalette(ToPaletteTable(system_.palette.Colours()));
+    panel_->DrawColourBar();
+    panel_->CopyImageToWindow();
+    if (settings_.PixelZoom == 1)
+        panel_->RefreshMagnifier();
+}
+
+void MainWindow::RedrawImage() {
+    system_.drawing.RedrawImage();
+}
+
+void MainWindow::GridRedraw() {
+    system_.image.DrawBusy = 1;
+    system_.drawing.DrawGrid();
+    system_.image.DrawBusy = 0;
+}
+
+void MainWindow::ClearImageAndHistory() {
+    const bool keepList = settings_.RunMode == 1 && fileCommands && fileCommands->PlaybackRunning();
+    system_.drawing.ClearImageAndHistory(system_.link.Shot.EchoLine, system_.history, keepList);
+}
+
+void MainWindow::SetPlaybackMenuState() {
+    menu_.Enable(IdPlayback, true);
+    menu_.Enable(IdCopy, true);
+    menu_.Enable(IdRecord, false);
+    for (int32_t id : {IdXdcrUp, IdXdcrDown, IdComPorts, IdOnWhenMinimized, IdHeadScan, IdCalibrate,
+                       IdAutoProfileVertical, IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
+        menu_.Enable(id, false);
+    menu_.Enable(IdAutoFrameCapture, true);
+}
+
+void MainWindow::SetLiveMenuState() {
+    menu_.Enable(IdPlayback, false);
+    menu_.Enable(IdCopy, false);
+    menu_.Enable(IdRecord, true);
+    for (int32_t id : {IdXdcrUp, IdXdcrDown, IdOnWhenMinimized, IdHeadScan, IdCalibrate,
+                       IdAutoProfileVertical, IdChangeAzimuth, IdSimulateAzimuth})
+        menu_.Enable(id, true);
+    menu_.Enable(IdAutoAzimuth, settings_.AzimuthDriveEnable != 0);
+    menu_.Enable(IdAutoFrameCapture, false);
+}
+
+void MainWindow::ApplyRunMode() {
+    const bool playback = settings_.RunMode == 1;
+    // 1. Counters and modes that belong to the old source.
+    link_.ResetNoDataCounters();
+    panel_->State().ReverseAvailable = 0;
+    // 2. Everything that reads from or writes to a source stops.
+    if (fileCommands)
+        fileCommands->CloseAll();
+    link_.Stop();
+    if (playback) {
+        // 3. The live values are kept aside while records overwrite them.
+        panel_->DrawStatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
+        system_.liveCopy = SaveLiveCopy(settings_);
+        SetPlaybackMenuState();
+        if (!(fileCommands && fileCommands->PlaybackRunning())) {
+            const std::string title = std::string(WindowTitle) + " - [No File]";
+            host_->SetTitle(title);
+        }
+        panel_->DrawDateTime({});
+    } else {
+        // 4. Back to the head with the values it had.
+        RestoreLiveCopy(settings_, system_.liveCopy);
+        settings_.ProfileRequest = settings_.Profile.Get();
+        panel_->DrawRangeReadout();
+        SetLiveMenuState();
+        link_.Start();
+        menu_.Enable(IdComPorts, true);
+        host_->SetTitle(WindowTitle);
+    }
+    // 5. A new mode repaints the panel and starts a clean picture.
+    if (settings_.RunMode != lastRunMode_) {
+        lastRunMode_ = settings_.RunMode;
+        settings_.PreviousRunMode = settings_.RunMode.Get();
+        panel_->PaintAll();
+        ClearImageAndHistory();
+        RedrawImage();
+    }
+    // 6. The playback slider exists only in playback.
+    if (playback) {
+        if (openPlaybackFile)
+            openPlaybackFile();
+        host_->CreatePlaybackSlider([this](int32_t value) {
+            if (fileCommands)
+                fileCommands->SliderMoved(value);
+        });
+    } else {
+        host_->DestroyPlaybackSlider();
+    }
+}
+
+void MainWindow::SelectSource(bool file) {
+    if (file) {
+        if (settings_.RunMode == 1) {
+            panel_->DrawSourceButtons();
+            if (openPlaybackFile)
+                openPlaybackFile();
+            return;
+        }
+        link_.Stop();
+        settings_.RunMode = 1;
+    } else {
+        if (settings_.RunMode == 0)
+            return;
+        settings_.RunMode = 0;
+    }
+    panel_->DrawSourceButtons();
+    ApplyRunMode();
+}
+
+void MainWindow::OnMinimizedChanged(bool minimized) {
+    if (settings_.OnWhenMinimized == 1 || settings_.RunMode != 0)
+        return;
+    if (minimized) {
+        link_.Stop();
+        closedForMinimise_ = true;
+    } else if (closedForMinimise_) {
+        link_.Stop();
+        link_.Start();
+        closedForMinimise_ = false;
+    }
+}
+
+void MainWindow::Warn(const std::string& title, const std::string& text) {
+    if (scripted)
+        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    else
+        host_->ShowMessage(title, text, MessageKind::Warning);
+}
+
+void MainWindow::Close() {
+    if (closed_)
+        return;
+    closed_ = true;
+    if (settings_.RunMode == 0)
+        link_.Stop();
+    if (fileCommands)
+        fileCommands->CloseAll();
+    std::string error;
+    const LiveCopy* live = settings_.RunMode == 1 ? &system_.liveCopy : nullptr;
+    if (!WriteTarviskIni(system_.iniPath, settings_, live, system_.ports, &error))
+        Warn("Tarvisk Digital Sonar", "The settings could not be saved.\n" + error);
+    system_.drawing.SetView(nullptr);
+    host_->Destroy();
+}
+
+void MainWindow::MouseEvent(MouseEventKind kind, Point p) {
+    if (kind == MouseEventKind::LeftDown) {
+        if (layout_.headButton.Contains(p)) {
+            SelectSource(false);
+            return;
+        }
+        if (layout_.fileButton.Contains(p)) {
+            SelectSource(true);
+            return;
+        }
+    }
+    if (kind == MouseEventKind::Move && ImageArea.Contains(p) && settings_.PixelZoom == 1)
+        panel_->RefreshMagnifier(p);
+    if (onPanelMouse)
+        onPanelMouse(kind, p);
+}
+
+void MainWindow::CopyImageToWindow(const ImageRect&) {
+    panel_->CopyImageToWindow();
+}
+
+void MainWindow::AdvanceActivityBlinker(bool replyArrived) {
+    panel_->ToggleActivityMark(replyArrived);
+    const int64_t n = ++shots_;
+    if (onShot)
+        onShot(n);
+}
+
+void MainWindow::DrawDialMarkers() {
+    panel_->DrawDialMarkers();
+}
+
+void MainWindow::ClearStatusMessage() {
+    panel_->DrawStatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
+}
+
+void MainWindow::DrawGridLabel() {
+    panel_->DrawGridLabel();
+}
+
+void MainWindow::RefreshMagnifier() {
+    panel_->RefreshMagnifier();
+}
+
+void MainWindow::ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteColour frame,
+                                int32_t selector) {
+    std::string message;
+    if (system_.link.HeadScanActive) {
+        message = "Scanning Head ID's . . .";
+        if (text != fill) {
+            text = WhiteColour;
+            fill = PanelStatusFill;
+            frame = PanelLightGrey;
+        }
+    } else if (selector == 0) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "No Data at COM%d",
+                      static_cast<int>(settings_.ComPort + 1));
+        message = buffer;
+    } else {
+        message = "No Data at ComPort";
+    }
+    panel_->DrawStatusBox(message, text, fill, frame);
+}
+
+WindowPicture MainWindow::GrabWholeWindow() {
+    WindowPicture picture;
+    auto grab = [&] {
+        if (settings_.PixelZoom == 1)
+            panel_->RefreshMagnifier();
+        const QImage image = host_->GrabWindow().convertToFormat(QImage::Format_RGB32);
+        picture.width = image.width();
+        picture.height = image.height();
+        picture.pixels.resize(size_t(picture.width) * size_t(picture.height));
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                picture.pixels[size_t(y) * size_t(picture.width) + size_t(x)] = row[x] & 0xFFFFFFu;
+        }
+    };
+    if (QThread::currentThread() == host_->thread())
+        grab();
+    else
+        QMetaObject::invokeMethod(host_.get(), grab, Qt::BlockingQueuedConnection);
+    return picture;
+}
+
+}  // namespace tarvisk

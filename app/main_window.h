@@ -1,0 +1,146 @@
+#pragma once
+// The main window as the command layer sees it: the host window, its framebuffer, menu and
+// panel, the mode switch, minimising and closing. It also implements what the shot pipeline
+// asks of the window (the picture, the panel, the magnifier) and what a capture needs.
+
+#include <QTimer>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/live_link.h"
+#include "app/menu_resource.h"
+#include "app/sonar_system.h"
+#include "display/panel_layout.h"
+#include "display/status_panel.h"
+#include "files/bmp_capture.h"
+#include "imaging/shot_hooks.h"
+#include "platform/menu_model.h"
+#include "platform/qt/framebuffer.h"
+#include "platform/qt/host_window.h"
+
+namespace tarvisk {
+
+class FileCommands;
+
+// Measures the layout units from the fonts and style the host will draw with.
+PanelMetrics MeasurePanelMetrics();
+
+class MainWindow : public ImageViewHook,
+                   public PanelHook,
+                   public MagnifierHook,
+                   public WindowGrabber {
+  public:
+    // The window creation step: menu state from the settings (already read from the INI
+    // file), the port probe and the panel layout.
+    MainWindow(SonarSystem& system, LiveLink& link);
+    ~MainWindow() override;
+
+    HostWindow& Host() { return *host_; }
+    StatusPanel& Panel() { return *panel_; }
+    MenuModel& Menu() { return menu_; }
+    Framebuffer& Surface() { return *framebuffer_; }
+    SonarSystem& System() { return system_; }
+
+    // Colour table, image clear, first paint and show (start-up steps 9 and 10).
+    void Show();
+    // The run-mode switch; also run once at start-up.
+    void ApplyRunMode();
+    // "HEAD" / "FILE" on the panel.
+    void SelectSource(bool file);
+
+    // Menu commands by identifier (menu_commands.cpp has one function per command).
+    void OnCommand(int32_t id);
+
+    void OnMinimizedChanged(bool minimized);
+    // The close request: stop, close files, write the INI file, destroy the window.
+    void Close();
+    bool Closed() const { return closed_; }
+
+    // Set by the files layer when it is built in; the menu's file commands go to it.
+    FileCommands* fileCommands = nullptr;
+    // Opens a playback file when the switch enters playback (the files layer sets it).
+    std::function<void()> openPlaybackFile;
+    // Panel clicks and keys beyond the source buttons (the panel input layer sets them).
+    std::function<void(MouseEventKind, Point)> onPanelMouse;
+    // Runs once per shot, on the thread that processed it.
+    std::function<void(int64_t shots)> onShot;
+    // Scripted runs: warnings go to stderr instead of a modal box on close.
+    bool scripted = false;
+
+    int64_t ShotCount() const { return shots_.load(); }
+    const std::string& LastSaveScreenPath() const { return lastSavedPath_; }
+
+    // ImageViewHook
+    void CopyImageToWindow(const ImageRect& changed) override;
+    // PanelHook
+    void AdvanceActivityBlinker(bool replyArrived) override;
+    void DrawDialMarkers() override;
+    void ClearStatusMessage() override;
+    void DrawGridLabel() override;
+    // MagnifierHook
+    void RefreshMagnifier() override;
+    // WindowGrabber
+    WindowPicture GrabWholeWindow() override;
+
+    // ShowLinkStatus: the status box under the image for the link's messages.
+    void ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteColour frame,
+                        int32_t selector);
+
+    // Shared helpers of the commands.
+    void ApplyColourTable();
+    void RedrawImage();
+    void GridRedraw();
+    void ClearImageAndHistory();
+    void ApplyMenuStateFromSettings();
+    void ToggleProfileGrid();
+
+  private:
+    // menu_commands.cpp
+    void CmdColourTable(int32_t id);
+    void CmdXdcr(int32_t id);
+    void CmdClearScreen();
+    void CmdGrid();
+    void CmdSaveScreen();
+    void CmdAutoFrameCapture();
+    void CmdDiagnostics();
+    void CmdOnWhenMinimized();
+    void CmdHeadScan();
+    void CmdPixelZoom();
+    void CmdUnits(int32_t id);
+    void CmdProfileMode(int32_t id);
+    void CmdCalibrate();
+    void CmdAutoProfile(bool vertical);
+    void CmdAutoAzimuth();
+    void CmdZeroDown();
+    void CmdAzimuthDrive();
+    void CmdChangeAzimuth();
+    void CmdSimulateAzimuth();
+    void CmdOrientationModule();
+    void CmdAbout();
+
+    void MouseEvent(MouseEventKind kind, Point p);
+    void SetPlaybackMenuState();
+    void SetLiveMenuState();
+    void Warn(const std::string& title, const std::string& text);
+
+    SonarSystem& system_;
+    SonarSettings& settings_;
+    LiveLink& link_;
+    MenuModel menu_;
+    PanelLayout layout_;
+    std::unique_ptr<Framebuffer> framebuffer_;
+    std::unique_ptr<HostWindow> host_;
+    std::unique_ptr<StatusPanel> panel_;
+    int32_t lastRunMode_ = -1;  // no mode seen yet: the first switch draws the grid
+    bool closedForMinimise_ = false;
+    bool closed_ = false;
+    std::atomic<int64_t> shots_{0};
+    std::string lastSavedPath_;
+
+  public:
+    SharedInt AutoFrameCapture{0};
+};
+
+}  // namespace tarvisk

@@ -1,0 +1,130 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QSplashScreen>
+#include <QTimer>
+#include <cstdio>
+
+#include "config/ini_settings.h"
+#include "sim/head_simulator.h"
+
+namespace tarvisk {
+
+Program::Program(CommandLineOptions options) : options_(std::move(options)) {}
+
+Program::~Program() {
+    window_.reset();
+    link_.reset();
+    if (simulator_)
+        simulator_->Stop();
+}
+
+bool Program::Start(std::string& error, bool showSplash) {
+    InitTarviskResources();
+    system_ = std::make_unique<SonarSystem>();
+    SonarSystem& sys = *system_;
+    sys.iniPath = options_.iniPath.empty() ? DefaultTarviskIniPath() : options_.iniPath;
+
+    if (options_.simulate) {
+        simulator_ = std::make_unique<sim::HeadSimulator>();
+        sim::SimulatorOptions simOptions;
+        if (!simulator_->Start(simOptions)) {
+            error = "The head simulator could not start: " + simulator_->Error();
+            return false;
+        }
+    }
+
+    // Window creation: the user text starts empty, then the INI file fills the settings.
+    sys.settings.UserText.Set("");
+    std::string iniError;
+    if (!ReadTarviskIni(sys.iniPath, sys.settings, sys.ports, &iniError))
+        std::fprintf(stderr, "%s: %s\n", sys.iniPath.c_str(), iniError.c_str());
+    for (const std::string& p : options_.ports) {
+        if (!ParsePortOverride(p, sys.ports, &error))
+            return false;
+    }
+    if (simulator_) {
+        // The simulated head answers on COM1.
+        std::string mapError;
+        ParsePortOverride("COM1=" + simulator_->DevicePath(), sys.ports, &mapError);
+        sys.settings.ComPort = 0;
+        if (sys.settings.RunMode != 0 && options_.playPath.empty())
+            sys.settings.RunMode = 0;
+    }
+    sys.liveCopy = SaveLiveCopy(sys.settings);
+
+    link_ = std::make_unique<LiveLink>();
+    window_ = std::make_unique<MainWindow>(sys, *link_);
+    MainWindow& w = *window_;
+    w.scripted = options_.quitAfterShots > 0 || options_.quitAfterSeconds > 0;
+
+    // Splash: the middle of the start-up logo, half as big again, over the window's place.
+    std::unique_ptr<QSplashScreen> splash;
+    if (showSplash && !w.scripted) {
+        QImage logo(QStringLiteral(":/tarvisk/splash.png"));
+        if (!logo.isNull()) {
+            const QImage part = logo.copy(7, 30, logo.width() - 15, logo.height() - 62);
+            const QPixmap scaled =
+                QPixmap::fromImage(part).scaled(part.width() * 3 / 2, part.height() * 3 / 2,
+                                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            splash = std::make_unique<QSplashScreen>(scaled);
+            splash->show();
+            QElapsedTimer shown;
+            shown.start();
+            while (shown.elapsed() < 900)
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+    }
+
+    w.Show();
+    if (splash)
+        splash->finish(&w.Host());
+    w.ApplyRunMode();
+
+    SonarSettings& s = sys.settings;
+    if (s.AzimuthDriveEnable == 0) {
+        s.AzimuthWindow = 0;
+    } else if (s.AzimuthWindow == 1) {
+        w.Host().ShowChild(ChildWindowId::Azimuth);
+    }
+    if (s.EnableOrientationModule == 1)
+        w.Host().ShowChild(ChildWindowId::Orientation);
+    w.Host().activateWindow();
+    w.Host().setFocus();
+
+    if (options_.quitAfterSeconds > 0) {
+        QTimer::singleShot(static_cast<int>(options_.quitAfterSeconds * 1000.0), &w.Host(),
+                           [this] { Quit(); });
+    }
+    if (options_.quitAfterShots > 0) {
+        const int64_t limit = options_.quitAfterShots;
+        HostWindow* host = &w.Host();
+        w.onShot = [this, limit, host](int64_t n) {
+            if (n == limit)
+                QMetaObject::invokeMethod(
+                    host, [this] { Quit(); }, Qt::QueuedConnection);
+        };
+    }
+    return true;
+}
+
+void Program::Quit() {
+    if (quitting_ || !window_)
+        return;
+    quitting_ = true;
+    MainWindow& w = *window_;
+    if (!options_.saveScreenPath.empty()) {
+        QApplication::processEvents();
+        if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host()) == BmpWriteResult::Written)
+            std::printf("Screen saved to %s\n", options_.saveScreenPath.c_str());
+        else
+            std::fprintf(stderr, "Could not save the screen to %s\n",
+                         options_.saveScreenPath.c_str());
+        std::fflush(stdout);
+    }
+    w.Close();
+}
+
+}  // namespace tarvisk

@@ -1,0 +1,44 @@
+#pragma once
+// Start-up and the scripted-run options, shared by the program's entry point and the GUI
+// tests, which start the same program in-process.
+
+#include <memory>
+
+#include "app/command_line_options.h"
+#include "app/live_link.h"
+#include "app/main_window.h"
+#include "app/sonar_system.h"
+
+namespace tarvisk {
+
+namespace sim {
+class HeadSimulator;
+}
+
+// Registers the logo, icon and cursor artwork; call once before the first window.
+void InitTarviskResources();
+
+class Program {
+  public:
+    explicit Program(CommandLineOptions options);
+    ~Program();
+
+    // Reads the INI file, creates the window, shows it and applies the run mode. Returns
+    // false with a message when the options cannot be honoured.
+    bool Start(std::string& error, bool showSplash = true);
+
+    SonarSystem& System() { return *system_; }
+    MainWindow& Window() { return *window_; }
+    // Takes the capture asked for, then closes as the operator would.
+    void Quit();
+
+  private:
+    CommandLineOptions options_;
+    std::unique_ptr<SonarSystem> system_;
+    std::unique_ptr<sim::HeadSimulator> simulator_;
+    std::unique_ptr<LiveLink> link_;
+    std::unique_ptr<MainWindow> window_;
+    bool quitting_ = false;
+};
+
+}  // namespace tarvisk

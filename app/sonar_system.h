@@ -1,0 +1,35 @@
+#pragma once
+// One of everything the program needs for the whole run, created at start-up. A test builds
+// a fresh one in a line; the window and the threads receive references into it.
+
+#include <string>
+
+#include "app/settings/sonar_settings.h"
+#include "config/port_map.h"
+#include "head/head_link.h"
+#include "imaging/echo_history.h"
+#include "imaging/imaging_state.h"
+#include "imaging/palette.h"
+#include "imaging/profile_points.h"
+#include "imaging/sonar_drawing.h"
+#include "imaging/sonar_image.h"
+#include "platform/port_probe.h"
+
+namespace tarvisk {
+
+struct SonarSystem {
+    SonarSettings settings;
+    LiveCopy liveCopy;
+    PortMap ports;
+    PortAvailability portAvailability;
+    HeadLink link{settings};
+    SonarImage image;
+    Palette palette;
+    ImagingState imaging;
+    ProfilePoints points;
+    EchoHistory history;
+    SonarDrawing drawing{settings, image, points};
+    std::string iniPath;
+};
+
+}  // namespace tarvisk
