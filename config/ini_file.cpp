@@ -32,8 +32,9 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A stray carriage return counts as a blank: the writer turns it into one anyway.
 constexpr bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
 }
 
 std::string_view Trim(std::string_view s) {
