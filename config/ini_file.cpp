@@ -271,9 +271,9 @@ std::string IniFile::ToText() const {
 }
 
 bool IniFile::Save(const std::string& path, std::string* error) const {
-    auto fail = [&](const std::string& what, int err) {
+    auto fail = [&](int err) {
         if (error)
-            *error = "Cannot write " + path + ": " + what + ErrnoText(err);
+            *error = "Cannot write " + path + ": " + ErrnoText(err);
         return false;
     };
     // Write through a symbolic link rather than replacing the link with a plain file.
@@ -288,14 +288,14 @@ bool IniFile::Save(const std::string& path, std::string* error) const {
     mode_t mode = 0644;
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
-            return fail("", EISDIR);
+            return fail(EISDIR);
         mode = st.st_mode & 07777;
     }
 
     std::string tempPath = target + ".XXXXXX";
     int fd = ::mkstemp(tempPath.data());
     if (fd < 0)
-        return fail("", errno);
+        return fail(errno);
     std::string text = ToText();
     bool ok = WriteAll(fd, text);
     int err = errno;
@@ -316,7 +316,15 @@ bool IniFile::Save(const std::string& path, std::string* error) const {
     }
     if (!ok) {
         ::unlink(tempPath.c_str());
-        return fail("", err);
+        return fail(err);
+    }
+    // Make the rename itself survive a power cut.
+    size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
     }
     return true;
 }

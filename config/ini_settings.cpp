@@ -318,6 +318,13 @@ bool ApplyIniSetting(SonarSettings& settings, std::string_view key, std::string_
     return false;
 }
 
+std::vector<std::string_view> IniSettingNames() {
+    std::vector<std::string_view> names;
+    for (const KeyDef& def : Keys)
+        names.push_back(def.name);
+    return names;
+}
+
 bool ReadTarviskIni(const std::string& path, SonarSettings& settings, PortMap& ports,
                     std::string* error, UserConfigLoader* userConfig) {
     IniFile ini;

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/settings/sonar_settings.h"
 #include "config/ini_file.h"
@@ -46,6 +47,9 @@ void StoreSettingsToIni(const SonarSettings& settings, const LiveCopy* liveCopyO
 // An unknown key returns false with a message and changes nothing.
 bool ApplyIniSetting(SonarSettings& settings, std::string_view key, std::string_view value,
                      std::string* error);
+
+// The keys of both sections in the order they are written (for help texts and checks).
+std::vector<std::string_view> IniSettingNames();
 
 // Reads the file (a missing file gives every default). When the file exists but cannot be
 // read the defaults are applied too, and false is returned with the reason.
