@@ -10,7 +10,7 @@
 namespace tarvisk {
 
 // Subcommands kept in other files of this folder: declare them here, then add a row below.
-// extern const ToolCommand KsdToolCommand;
+extern const ToolCommand KsdToolCommand;
 
 namespace {
 
@@ -21,7 +21,7 @@ const ToolCommand DecodeToolCommand{"decode", "check and decode one head reply g
 
 const ToolCommand* const Commands[] = {
     &CommandToolCommand, &DecodeToolCommand,
-    // &KsdToolCommand,
+    &KsdToolCommand,
 };
 
 void PrintUsage(std::ostream& out) {
