@@ -52,6 +52,8 @@ class Player {
     int32_t Percent() const { return percent_; }
     int32_t LastBackLink() const { return lastBackLink_; }
     bool SkipNext() const { return skipNext_; }
+    // Batch rendering draws the first record too.
+    void DrawNextRecord() { skipNext_ = false; }
     const RecordHeader& Header() const { return header_; }
     const PlayedRecordState& Played() const { return played_; }
     PlayedRecordState& Played() { return played_; }

@@ -1,0 +1,28 @@
+#pragma once
+// What a .KSD file holds, read without playing it: for the service tool and for checks.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "files/ksd_record.h"
+
+namespace tarvisk {
+
+struct KsdSummary {
+    bool Opened = false;
+    int64_t FileSize = 0;
+    int64_t Records = 0;
+    std::array<int64_t, RecordSizeCodeCount> SizeCodes{};
+    std::array<int64_t, 256> ReplyTypes{};
+    int64_t GpsRecords = 0;
+    std::string FirstStamp, LastStamp;  // "DD-MMM-YYYY  HH:MM:SS.hh"
+    bool ReverseAvailable = false;      // the first record carries a back-link
+    int64_t BrokenBackLinks = 0;        // links that do not count the record before
+    int64_t WholeEnd = 0;               // where the damaged tail starts (FileSize: none)
+    std::string TailReason;             // why the tail is not a record
+};
+
+KsdSummary SummarizeKsdFile(const std::string& path);
+
+}  // namespace tarvisk

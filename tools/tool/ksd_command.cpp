@@ -1,0 +1,205 @@
+// tarvisk-tool ksd: what a sonar data file holds, and its pictures rendered in batch.
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "config/ini_settings.h"
+#include "files/bmp8_writer.h"
+#include "files/headless_playback.h"
+#include "files/ksd_info.h"
+#include "head/service_commands.h"
+#include "imaging/palette.h"
+#include "tools/tool/tool_command.h"
+
+namespace tarvisk {
+
+namespace {
+
+constexpr int KsdFailure = 1;
+
+constexpr std::string_view KsdHelp =
+    "usage: tarvisk-tool ksd info FILE\n"
+    "       tarvisk-tool ksd render FILE --out DIR [--every N] [--ini FILE] [Key=Value ...]\n"
+    "\n"
+    "info    Prints the number of records, the size codes and reply types seen, the first\n"
+    "        and last time stamps, whether the file plays backwards, whether it carries GPS\n"
+    "        data, and where a damaged tail starts if it has one.\n"
+    "render  Plays the file once through the shot pipeline without a window and writes the\n"
+    "        sonar image as DIR/frame-000001.bmp, ... : 8-bit BMP files whose pixel values\n"
+    "        are the image's palette indexes, with the colour table in the file. A frame is\n"
+    "        written after every Nth drawn shot (default 1) and after the last one.\n"
+    "        Settings a record does not carry (grid, colours, profile mode, units...) come\n"
+    "        from the INI file and then from the Key=Value arguments (TARVISK.INI keys).\n"
+    "\n"
+    "Exit status: 0 done, 1 the file could not be read or a frame not written, 2 usage.\n";
+
+int Info(const std::string& path, std::ostream& out, std::ostream& err) {
+    const KsdSummary s = SummarizeKsdFile(path);
+    if (!s.Opened) {
+        err << "tarvisk-tool ksd: cannot open " << path << "\n";
+        return KsdFailure;
+    }
+    out << "file: " << path << "\n";
+    out << "bytes: " << s.FileSize << "\n";
+    out << "records: " << s.Records << "\n";
+    out << "size codes:";
+    for (size_t c = 0; c < s.SizeCodes.size(); ++c)
+        if (s.SizeCodes[c])
+            out << " " << c << " (" << RecordSizes[c] << " bytes) x" << s.SizeCodes[c];
+    out << "\nreply types:";
+    for (size_t t = 0; t < s.ReplyTypes.size(); ++t) {
+        if (!s.ReplyTypes[t])
+            continue;
+        if (t >= 0x21 && t < 0x7F)
+            out << " " << static_cast<char>(t) << " x" << s.ReplyTypes[t];
+        else
+            out << " 0x" << std::hex << t << std::dec << " x" << s.ReplyTypes[t];
+    }
+    out << "\nfirst: " << (s.Records ? s.FirstStamp : "-") << "\n";
+    out << "last: " << (s.Records ? s.LastStamp : "-") << "\n";
+    out << "reverse play: " << (s.ReverseAvailable ? "yes" : "no") << "\n";
+    if (s.BrokenBackLinks)
+        out << "broken back-links: " << s.BrokenBackLinks << "\n";
+    out << "gps: " << (s.GpsRecords ? "yes" : "no") << " (" << s.GpsRecords << " records)\n";
+    if (s.WholeEnd < s.FileSize)
+        out << "damaged tail: from byte " << s.WholeEnd << " (" << s.FileSize - s.WholeEnd
+            << " bytes, " << s.TailReason << ")\n";
+    else
+        out << "damaged tail: none\n";
+    return ToolOk;
+}
+
+bool ParseCount(std::string_view text, int* value) {
+    int v = 0;
+    if (text.empty() || text.size() > 9)
+        return false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    *value = v;
+    return v > 0;
+}
+
+int Render(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    std::string file, outDir, ini;
+    int every = 1;
+    std::vector<std::pair<std::string, std::string>> overrides;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--out" && hasValue) {
+            outDir = args[++i];
+        } else if (a == "--ini" && hasValue) {
+            ini = args[++i];
+        } else if (a == "--every" && hasValue) {
+            if (!ParseCount(args[++i], &every)) {
+                err << "tarvisk-tool ksd render: --every needs a count of 1 or more\n";
+                return ToolUsageError;
+            }
+        } else if (a.find('=') != std::string_view::npos && !a.starts_with("--")) {
+            const size_t eq = a.find('=');
+            overrides.emplace_back(std::string(a.substr(0, eq)), std::string(a.substr(eq + 1)));
+        } else if (file.empty() && !a.starts_with("--")) {
+            file = a;
+        } else {
+            err << "tarvisk-tool ksd render: unexpected argument " << a << "\n" << KsdHelp;
+            return ToolUsageError;
+        }
+    }
+    if (file.empty() || outDir.empty()) {
+        err << KsdHelp;
+        return ToolUsageError;
+    }
+
+    auto system = std::make_unique<HeadlessPlayback>();
+    if (!ini.empty()) {
+        PortMap ports;
+        std::string error;
+        if (!std::filesystem::exists(ini)) {
+            err << "tarvisk-tool ksd render: no INI file " << ini << "\n";
+            return KsdFailure;
+        }
+        if (!ReadTarviskIni(ini, system->settings, ports, &error)) {
+            err << "tarvisk-tool ksd render: " << error << "\n";
+            return KsdFailure;
+        }
+    }
+    for (const auto& [key, value] : overrides) {
+        std::string error;
+        if (!ApplyIniSetting(system->settings, key, value, &error)) {
+            err << "tarvisk-tool ksd render: " << error << "\n";
+            return ToolUsageError;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(outDir, ec);
+    if (!system->Open(file)) {
+        err << "tarvisk-tool ksd render: " << file << ": "
+            << (system->ui.lastMessage.empty() ? "cannot be read" : system->ui.lastMessage) << "\n";
+        return KsdFailure;
+    }
+    Palette palette;
+    palette.ApplyColourTable(system->settings.Colors);
+    const ColourTable colours = palette.Colours();
+    system->drawing.RedrawImage();
+
+    Player& player = system->commands.Player();
+    player.DrawNextRecord();
+    int64_t drawn = 0, frames = 0, records = 0;
+    bool pending = false;
+    auto writeFrame = [&]() {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%06lld.bmp", static_cast<long long>(frames + 1));
+        const std::string path = (std::filesystem::path(outDir) / name).string();
+        if (!WriteBmp8(path, system->image.pixels, ImageWidth, ImageHeight, colours)) {
+            err << "tarvisk-tool ksd render: cannot write " << path << "\n";
+            return false;
+        }
+        ++frames;
+        pending = false;
+        return true;
+    };
+    for (;;) {
+        const StepResult r = player.Step();
+        if (r == StepResult::EndOfFile)
+            break;
+        ++records;
+        if (r != StepResult::Shown)
+            continue;
+        ++drawn;
+        pending = true;
+        if (drawn % every == 0 && !writeFrame())
+            return KsdFailure;
+    }
+    if ((pending || frames == 0) && !writeFrame())
+        return KsdFailure;
+    out << records << " records, " << drawn << " drawn, " << frames << " frames in " << outDir
+        << "\n";
+    return ToolOk;
+}
+
+int RunKsdTool(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        (args.empty() ? err : out) << KsdHelp;
+        return args.empty() ? ToolUsageError : ToolOk;
+    }
+    if (args[0] == "info" && args.size() == 2)
+        return Info(std::string(args[1]), out, err);
+    if (args[0] == "render")
+        return Render(args.subspan(1), out, err);
+    err << KsdHelp;
+    return ToolUsageError;
+}
+
+}  // namespace
+
+extern const ToolCommand KsdToolCommand;
+const ToolCommand KsdToolCommand{"ksd", "show what a .KSD file holds, or render it to BMP frames",
+                                 RunKsdTool};
+
+}  // namespace tarvisk
