@@ -22,7 +22,7 @@ namespace tarvisk {
 // Where the head scan, the azimuth drive and the automated scans plug into the loop. Each
 // call runs on the acquisition thread; every one has a do-nothing default.
 class AcquisitionSeams {
-public:
+  public:
     virtual ~AcquisitionSeams() = default;
     // The clock second changed: redraw the panel clock, age the GPS position.
     virtual void OnClockSecond() {}
@@ -52,7 +52,7 @@ struct AcquisitionRequests {
 
 // What the loop shows the diagnostics windows.
 struct LinkCounters {
-    SharedInt ErrorWord{0};   // "ComStatus"
+    SharedInt ErrorWord{0};    // "ComStatus"
     SharedInt QueuedBytes{0};  // "Serial Rxd"
     SharedInt LastErrors{0};
     SharedInt NoDataSeconds{0};
@@ -65,7 +65,7 @@ struct LinkCounters {
 };
 
 class AcquisitionThread {
-public:
+  public:
     AcquisitionThread(HeadLink& link, ShotHandler& shots, LinkStatusView& view,
                       AcquisitionSeams& seams);
     ~AcquisitionThread();
@@ -92,7 +92,7 @@ public:
     // Resets the no-data counters (an azimuth exchange starts, for example).
     void ResetNoDataCounters();
 
-private:
+  private:
     void Loop();
     void PollForReply();
     void CountNoDataSecond();

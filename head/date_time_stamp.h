@@ -26,7 +26,7 @@ bool UpdateDateTimeStamp(DateTimeStamp& stamp, SonarSettings& settings, const st
 
 // Where the local time comes from: the system clock, or a test's faster one.
 class LocalClock {
-public:
+  public:
     virtual ~LocalClock() = default;
     virtual void Now(std::tm& local, int32_t& milliseconds);
 };

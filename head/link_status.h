@@ -32,14 +32,14 @@ struct LinkStatusFacts {
 };
 struct LinkStatusText {
     std::string text;
-    bool headScanColours = false;  // white on the status fill with a light grey frame
+    bool headScanColours = false;    // white on the status fill with a light grey frame
     bool azimuthOrScanRule = false;  // a bright red fill is drawn in the status fill instead
     bool erase = false;  // the azimuth drive is in position: the text is drawn as its fill
 };
 LinkStatusText ChooseLinkStatusText(const LinkStatusFacts& facts);
 
 class LinkStatusView {
-public:
+  public:
     virtual ~LinkStatusView() = default;
     // Draws (or, with all three colours PanelDarkGrey, erases) the status message.
     virtual void ShowLinkStatus(PaletteColour text, PaletteColour background, PaletteColour frame,

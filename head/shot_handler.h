@@ -8,7 +8,7 @@
 namespace tarvisk {
 
 class ShotHandler {
-public:
+  public:
     virtual ~ShotHandler() = default;
     virtual void ProcessShot() = 0;
 };
@@ -16,12 +16,12 @@ public:
 // Checks and decodes each reply and nothing more; stands in for the pipeline in tools and
 // link tests.
 class DecodeOnlyShotHandler : public ShotHandler {
-public:
+  public:
     explicit DecodeOnlyShotHandler(HeadLink& link) : link_(link) {}
     void ProcessShot() override { lastValid_ = CheckAndDecodeReply(link_); }
     bool LastValid() const { return lastValid_; }
 
-private:
+  private:
     HeadLink& link_;
     bool lastValid_ = false;
 };

@@ -18,7 +18,7 @@ struct SendTiming {
 };
 
 class TimedSend : public CommandLine {
-public:
+  public:
     TimedSend(SerialPort& port, const SonarSettings& settings) : port_(port), settings_(settings) {}
 
     // SendDelay ms, RTS up, 200 us, the 27 bytes written and drained (write only queues on
@@ -30,7 +30,7 @@ public:
     uint64_t CommandsSent() const { return sent_; }
     bool LastSendFailed() const { return lastFailed_; }
 
-private:
+  private:
     SerialPort& port_;
     const SonarSettings& settings_;
     SendTiming timing_{};

@@ -6,14 +6,14 @@ namespace tarvisk {
 
 namespace {
 bool Available(const PortAvailability& ports, int32_t index) {
-    return index >= 0 && index < PortCount && ports.available[index];
+    return index >= 0 && index < ComPortCount && ports.available[index];
 }
 }  // namespace
 
 void ChoosePorts(SonarSettings& settings, PortAvailability& ports) {
     int32_t head = settings.ComPort;
     if (!Available(ports, head)) {
-        for (int32_t i = 0; i < PortCount; ++i) {
+        for (int32_t i = 0; i < ComPortCount; ++i) {
             if (ports.available[i]) {
                 head = i;
                 break;
@@ -23,7 +23,7 @@ void ChoosePorts(SonarSettings& settings, PortAvailability& ports) {
     }
     int32_t gps = settings.ComPortGPS;
     if (!Available(ports, gps) || gps == head) {
-        for (int32_t i = 0; i < PortCount; ++i) {
+        for (int32_t i = 0; i < ComPortCount; ++i) {
             if (ports.available[i] && i != head) {
                 gps = i;
                 break;
@@ -36,9 +36,9 @@ void ChoosePorts(SonarSettings& settings, PortAvailability& ports) {
         ports.gpsPortUsable = Available(ports, gps);
 }
 
-void ProbePorts(SonarSettings& settings, const std::array<std::string, PortCount>& devicePaths,
+void ProbePorts(SonarSettings& settings, const std::array<std::string, ComPortCount>& devicePaths,
                 PortAvailability& ports) {
-    for (int32_t i = 0; i < PortCount; ++i) {
+    for (int32_t i = 0; i < ComPortCount; ++i) {
         ports.available[i] = false;
         if (devicePaths[i].empty())
             continue;

@@ -9,10 +9,10 @@
 
 namespace tarvisk {
 
-inline constexpr int32_t PortCount = 8;
+inline constexpr int32_t ComPortCount = 8;
 
 struct PortAvailability {
-    std::array<bool, PortCount> available{};
+    std::array<bool, ComPortCount> available{};
     // The GPS input opens its port only when this is set (and UseGPS is on).
     bool gpsPortUsable = false;
 };
@@ -24,7 +24,7 @@ void ChoosePorts(SonarSettings& settings, PortAvailability& ports);
 
 // Tries to open each device path (index 0 is COM1; an empty path is no port), closes it again,
 // and applies the rules above.
-void ProbePorts(SonarSettings& settings, const std::array<std::string, PortCount>& devicePaths,
+void ProbePorts(SonarSettings& settings, const std::array<std::string, ComPortCount>& devicePaths,
                 PortAvailability& ports);
 
 }  // namespace tarvisk

@@ -249,6 +249,39 @@ void HeadSimulator::Run() {
         }
 
         const int64_t now = MonotonicMicroseconds();
+        if (replyLength == 0 && pending) {
+            int64_t turnaround = 0;
+            if (!options_.unpaced) {
+                const double range = std::max(command.rangeMeters, 1);
+                turnaround = frameLineTime + static_cast<int64_t>(2.0 * range / SoundSpeed * 1e6);
+            }
+            bool ready = now >= frameTime + turnaround;
+            // On a pseudo-terminal the program's flush after its send would throw away an
+            // early answer; wait for it (a real line gives the same slack through the timing).
+            if (ready && packetMode_ && !flushSeen) {
+                ready = now >= frameTime + std::max(turnaround, FlushFallbackMicroseconds);
+            }
+            if (ready) {
+                pending = false;
+                if (packetMode_ && !flushSeen)
+                    flushFallbacks_.fetch_add(1);
+                const double t = (now - start) * 1e-6;
+                replyLength = head.Respond(command, reply);
+                if (replyLength > 0) {
+                    headReplies_.fetch_add(1);
+                    headPosition_.store(head.Position());
+                } else if ((replyLength = azimuth.Respond(command, reply)) > 0) {
+                    azimuthReplies_.fetch_add(1);
+                } else if ((replyLength = orientation.Respond(command, t, reply)) > 0) {
+                    orientationReplies_.fetch_add(1);
+                }
+                sent = 0;
+                sendStart = now;
+                if (replyLength > 0 && dropMidReply_.exchange(false))
+                    dropping = true;
+            }
+        }
+        // Written in the pass it became due, so no answer waits for the next poll.
         if (replyLength > 0) {
             int32_t due =
                 options_.unpaced
@@ -274,36 +307,6 @@ void HeadSimulator::Run() {
             }
             if (sent >= replyLength)
                 replyLength = 0;
-        }
-        if (replyLength == 0 && pending) {
-            int64_t turnaround = 0;
-            if (!options_.unpaced) {
-                const double range = std::max(command.rangeMeters, 1);
-                turnaround = frameLineTime + static_cast<int64_t>(2.0 * range / SoundSpeed * 1e6);
-            }
-            bool ready = now >= frameTime + turnaround;
-            // On a pseudo-terminal the program's flush after its send would throw away an
-            // early answer; wait for it (a real line gives the same slack through the timing).
-            if (ready && packetMode_ && !flushSeen) {
-                ready = now >= frameTime + std::max(turnaround, FlushFallbackMicroseconds);
-            }
-            if (ready) {
-                pending = false;
-                const double t = (now - start) * 1e-6;
-                replyLength = head.Respond(command, reply);
-                if (replyLength > 0) {
-                    headReplies_.fetch_add(1);
-                    headPosition_.store(head.Position());
-                } else if ((replyLength = azimuth.Respond(command, reply)) > 0) {
-                    azimuthReplies_.fetch_add(1);
-                } else if ((replyLength = orientation.Respond(command, t, reply)) > 0) {
-                    orientationReplies_.fetch_add(1);
-                }
-                sent = 0;
-                sendStart = now;
-                if (replyLength > 0 && dropMidReply_.exchange(false))
-                    dropping = true;
-            }
         }
     }
 }

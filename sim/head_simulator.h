@@ -40,6 +40,7 @@ struct SimulatorStats {
     uint64_t orientationReplies = 0;
     uint64_t bytesSent = 0;
     uint64_t lineOpens = 0;
+    uint64_t flushFallbacks = 0;  // answers sent without seeing the program's flush
 };
 
 class HeadSimulator {
@@ -99,7 +100,7 @@ class HeadSimulator {
     std::atomic<int32_t> headPosition_{600};
 
     std::atomic<uint64_t> framesReceived_{0}, headReplies_{0}, azimuthReplies_{0},
-        orientationReplies_{0}, bytesSent_{0}, lineOpens_{0};
+        orientationReplies_{0}, bytesSent_{0}, lineOpens_{0}, flushFallbacks_{0};
 
     std::thread thread_;
     std::thread gpsThread_;

@@ -1,0 +1,148 @@
+// tarvisk-headsim: the simulated head line on a new pseudo-terminal or a serial device.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "sim/head_simulator.h"
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+void OnSignal(int) {
+    stopRequested.store(true);
+}
+
+const char* const Usage =
+    "Usage: tarvisk-headsim [options]\n"
+    "Simulates a sonar head (ID 16), an azimuth drive (ID 31) and an orientation module\n"
+    "(ID 24) on one serial line, answering the switch commands addressed to them.\n"
+    "\n"
+    "  --device PATH          answer on this serial device (default: a new pseudo-terminal,\n"
+    "                         whose path is printed)\n"
+    "  --link PATH            keep a symlink at PATH pointing at the pseudo-terminal\n"
+    "  --seed N               seed of the scene noise (default 1)\n"
+    "  --unpaced              answer at once, without the line's byte timing or the ping time\n"
+    "  --baud N               line speed for the pacing and a serial device (default 115200)\n"
+    "  --head-id N            the sonar head's device ID (default 16)\n"
+    "  --log-commands FILE    write every received 27-byte frame as a line of hex\n"
+    "  --gps                  also talk NMEA once a second on a second pseudo-terminal\n"
+    "                         (its path is printed)\n"
+    "  --gps-sentence KIND    GGA (default), GLL or BOTH\n"
+    "  --silent-after SECONDS stop answering after this many seconds\n"
+    "  --help                 show this text\n"
+    "\n"
+    "Runs until interrupted (Ctrl-C).\n";
+
+bool ParseNumber(const char* text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tarvisk::sim::SimulatorOptions options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](const char*& out) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "tarvisk-headsim: %s needs a value\n", arg.c_str());
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        const char* v = nullptr;
+        double number = 0;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else if (arg == "--unpaced") {
+            options.unpaced = true;
+        } else if (arg == "--gps") {
+            options.gps = true;
+        } else if (arg == "--device" && value(v)) {
+            options.devicePath = v;
+        } else if (arg == "--link" && value(v)) {
+            options.linkPath = v;
+        } else if (arg == "--log-commands" && value(v)) {
+            options.commandLogPath = v;
+        } else if (arg == "--gps-sentence" && value(v)) {
+            std::string kind = v;
+            if (kind == "GGA" || kind == "gga") {
+                options.gpsSentence = tarvisk::sim::NmeaSentence::Gga;
+            } else if (kind == "GLL" || kind == "gll") {
+                options.gpsSentence = tarvisk::sim::NmeaSentence::Gll;
+            } else if (kind == "BOTH" || kind == "both") {
+                options.gpsSentence = tarvisk::sim::NmeaSentence::Both;
+            } else {
+                std::fprintf(stderr, "tarvisk-headsim: --gps-sentence takes GGA, GLL or BOTH\n");
+                return 2;
+            }
+        } else if ((arg == "--seed" || arg == "--baud" || arg == "--head-id" ||
+                    arg == "--silent-after") &&
+                   value(v)) {
+            if (!ParseNumber(v, number) || number < 0) {
+                std::fprintf(stderr, "tarvisk-headsim: %s takes a number, not \"%s\"\n",
+                             arg.c_str(), v);
+                return 2;
+            }
+            if (arg == "--seed")
+                options.seed = static_cast<uint64_t>(number);
+            if (arg == "--baud")
+                options.baudRate = static_cast<int32_t>(number);
+            if (arg == "--silent-after")
+                options.silentAfterSeconds = number;
+            if (arg == "--head-id") {
+                if (number < 16 || number > 31) {
+                    std::fprintf(stderr, "tarvisk-headsim: --head-id takes 16 to 31\n");
+                    return 2;
+                }
+                options.headId = static_cast<int32_t>(number);
+            }
+        } else {
+            // Known options got here only when their value was missing (already reported).
+            if (v == nullptr && i < argc && std::strcmp(argv[i], arg.c_str()) == 0 &&
+                arg.rfind("--", 0) == 0 && Usage != nullptr &&
+                std::strstr(Usage, ("  " + arg + " ").c_str()) == nullptr) {
+                std::fprintf(stderr, "tarvisk-headsim: unknown option %s (see --help)\n",
+                             arg.c_str());
+            } else if (v == nullptr && arg.rfind("--", 0) != 0) {
+                std::fprintf(stderr, "tarvisk-headsim: unexpected argument %s\n", arg.c_str());
+            }
+            return 2;
+        }
+    }
+    if (!options.devicePath.empty() && tarvisk::BaudConstant(options.baudRate) == 0) {
+        std::fprintf(stderr, "tarvisk-headsim: unsupported baud rate %d\n", options.baudRate);
+        return 2;
+    }
+
+    signal(SIGINT, OnSignal);
+    signal(SIGTERM, OnSignal);
+    signal(SIGPIPE, SIG_IGN);
+
+    tarvisk::sim::HeadSimulator simulator;
+    if (!simulator.Start(options)) {
+        std::fprintf(stderr, "tarvisk-headsim: %s\n", simulator.Error().c_str());
+        return 1;
+    }
+    std::printf("head line: %s\n", simulator.DevicePath().c_str());
+    if (options.gps)
+        std::printf("gps line: %s\n", simulator.GpsDevicePath().c_str());
+    std::fflush(stdout);
+    while (!stopRequested.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    simulator.Stop();
+    return 0;
+}
