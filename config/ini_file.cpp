@@ -333,13 +333,20 @@ std::string_view IniValueText(std::string_view raw) {
     return StripQuotes(Trim(raw));
 }
 
-int32_t ParseIniInt(std::string_view text) {
+// Skips the white space and the sign that the C library's number readers accept first.
+static size_t SkipBlanksAndSign(std::string_view text, bool* negative) {
     size_t i = 0;
-    while (i < text.size() && (IsBlank(text[i]) || text[i] == '\n' || text[i] == '\r'))
+    while (i < text.size() && (IsBlank(text[i]) || text[i] == '\n'))
         ++i;
-    bool negative = false;
+    *negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+        *negative = text[i++] == '-';
+    return i;
+}
+
+int32_t ParseIniInt(std::string_view text) {
+    bool negative;
+    size_t i = SkipBlanksAndSign(text, &negative);
     int64_t value = 0;
     for (; i < text.size() && IsDigit(text[i]); ++i) {
         value = value * 10 + (text[i] - '0');
@@ -352,12 +359,8 @@ int32_t ParseIniInt(std::string_view text) {
 }
 
 double ParseIniFloat(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (IsBlank(text[i]) || text[i] == '\n' || text[i] == '\r'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    bool negative;
+    size_t i = SkipBlanksAndSign(text, &negative);
     const size_t start = i;
     size_t digits = 0;
     // Decimal exponent of the leading significant digit, to tell overflow from underflow.
