@@ -86,7 +86,8 @@ constexpr bool IsDigit(char c) {
 bool IniFile::Load(const std::string& path, std::string* error) {
     sections_.clear();
     crlf_ = bom_ = false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO given by mistake is refused instead of hanging the start.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT)
             return true;
