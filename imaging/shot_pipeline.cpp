@@ -44,9 +44,9 @@ void ShotPipeline::ResetLastValues() {
     lastFileSoundVelocity_ = 0.0f;
 }
 
-void ShotPipeline::ClearImageAndHistory() {
+void ShotPipeline::ClearHistory(bool keepEchoLine) {
     const bool keepList = settings_.RunMode == 1 && recorder_->PlaybackFileOpen();
-    drawing_.ClearImageAndHistory(link_.Shot.EchoLine, history_, keepList);
+    drawing_.ClearImageAndHistory(link_.Shot.EchoLine, history_, keepList, keepEchoLine);
 }
 
 void ShotPipeline::ProcessShot() {
@@ -95,7 +95,8 @@ void ShotPipeline::ProcessShot() {
         // the image again for the same change.
         state_.PreviousSectorSize = sectorSize;
         if (changed) {
-            ClearImageAndHistory();
+            // The shot that shows the change is still drawn below: keep its echoes.
+            ClearHistory(true);
             drawing_.RedrawImage();
             redrawn = true;
         }

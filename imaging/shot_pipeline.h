@@ -29,13 +29,14 @@ class ShotPipeline : public ShotHandler {
 
     // Zeroes the echo line, the history and the profile points (the list survives during
     // playback with a file open). Clears no pixels.
-    void ClearImageAndHistory();
+    void ClearImageAndHistory() { ClearHistory(false); }
 
     // The previous-value copies, reset when playback starts (format and sound velocity are
     // then compared afresh).
     void ResetLastValues();
 
   private:
+    void ClearHistory(bool keepEchoLine);
     void ApplyFileSoundVelocity();
     void DrawPlanShot(const ShotRecord& shot, int32_t sampleCount);
     void TrackSweep(const ShotRecord& shot);

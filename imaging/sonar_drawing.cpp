@@ -126,9 +126,10 @@ void SonarDrawing::DrawDredgeLine() {
 }
 
 void SonarDrawing::ClearImageAndHistory(EchoLineArray& echoLine, EchoHistory& history,
-                                        bool keepPointList) {
+                                        bool keepPointList, bool keepEchoLine) {
     std::lock_guard<std::mutex> lock(image_.Mutex());
-    echoLine.fill(0);
+    if (!keepEchoLine)
+        echoLine.fill(0);
     history.OldestLine.fill(0);
     history.MiddleLine.fill(0);
     history.NewestLine.fill(0);

@@ -36,8 +36,10 @@ class SonarDrawing {
     void DrawProfileMix(const ShotRecord& shot);
     void DrawDredgeLine();
     // Zeroes the decoded echo line, the history and the mix ring and, unless keepPointList
-    // (playback with a file open), the Points Only list.
-    void ClearImageAndHistory(EchoLineArray& echoLine, EchoHistory& history, bool keepPointList);
+    // (playback with a file open), the Points Only list. keepEchoLine spares the line of a
+    // shot that is about to be drawn.
+    void ClearImageAndHistory(EchoLineArray& echoLine, EchoHistory& history, bool keepPointList,
+                              bool keepEchoLine = false);
 
     const FanTable& LastFanTable() const { return fanTable_; }
     SonarImage& Image() { return image_; }
