@@ -307,8 +307,8 @@ int32_t SoftwareProfileThreshold(int32_t profileMinimumLevel) {
 }
 
 EchoStart ComputeEchoStart(const SonarSettings& s, int32_t selector) {
-    int32_t pulse = s.PulseLength;
-    int32_t t;
+    int64_t pulse = s.PulseLength;  // wide, so no stored value can overflow the sums
+    int64_t t;
     if (s.RangeMeters < 5)
         t = selector ? pulse - 18 : pulse + 112;
     else
@@ -316,9 +316,9 @@ EchoStart ComputeEchoStart(const SonarSettings& s, int32_t selector) {
     double factor = s.GridMode == Polar ? 0.5 : 1.0;
     double scale = s.RangeScale;
     EchoStart result;
-    int32_t offset = scale > 0.0 ? Truncate(t * 0.0075 / scale * factor) : 0;
+    int32_t offset = scale > 0.0 ? Truncate(static_cast<double>(t) * 0.0075 / scale * factor) : 0;
     result.Offset = offset < 0 || offset >= 100 ? 0 : offset;
-    result.Distance = std::max(static_cast<float>(t * 0.00075), 0.0f);
+    result.Distance = std::max(static_cast<float>(static_cast<double>(t) * 0.00075), 0.0f);
     return result;
 }
 
