@@ -8,6 +8,7 @@
 
 #include "config/ini_settings.h"
 #include "files/file_commands.h"
+#include "head/link_status.h"
 
 namespace tarvisk {
 
@@ -307,23 +308,29 @@ void MainWindow::RefreshMagnifier() {
 
 void MainWindow::ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteColour frame,
                                 int32_t selector) {
-    std::string message;
-    if (system_.link.HeadScanActive) {
-        message = "Scanning Head ID's . . .";
-        if (text != fill) {
-            text = WhiteColour;
-            fill = PanelStatusFill;
-            frame = PanelLightGrey;
-        }
-    } else if (selector == 0) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "No Data at COM%d",
-                      static_cast<int>(settings_.ComPort + 1));
-        message = buffer;
-    } else {
-        message = "No Data at ComPort";
+    const HeadLink& link = system_.link;
+    LinkStatusFacts facts;
+    facts.headScanActive = link.HeadScanActive != 0;
+    facts.comPort = settings_.ComPort;
+    facts.selector = selector;
+    facts.azimuthWaiting = settings_.AzimuthDriveEnable == 1 && settings_.RunMode == 0 &&
+                           link.AzimuthExchangePending != 0 &&
+                           link.Reply.bytes[1] != ReplyTypeAzimuth;
+    facts.azimuthDetected = link.AzimuthDetected != 0;
+    facts.azimuthInPosition = link.ReportedAzimuthPosition == settings_.AzimuthAngle;
+    if (fillLinkStatusFacts)
+        fillLinkStatusFacts(facts);
+    const LinkStatusText chosen = ChooseLinkStatusText(facts);
+    if (chosen.headScanColours && text != fill) {
+        text = WhiteColour;
+        fill = PanelStatusFill;
+        frame = PanelLightGrey;
     }
-    panel_->DrawStatusBox(message, text, fill, frame);
+    if (chosen.azimuthOrScanRule && fill == PanelBrightRed)
+        fill = PanelStatusFill;
+    if (chosen.erase)
+        text = fill;
+    panel_->DrawStatusBox(chosen.text, text, fill, frame);
 }
 
 WindowPicture MainWindow::GrabWholeWindow() {
@@ -346,6 +353,14 @@ WindowPicture MainWindow::GrabWholeWindow() {
     else
         QMetaObject::invokeMethod(host_.get(), grab, Qt::BlockingQueuedConnection);
     return picture;
+}
+
+}  // namespace tarvisk
+
+namespace tarvisk {
+
+void MainWindow::RefreshShotReadouts() {
+    panel_->PlaybackRefresh();
 }
 
 }  // namespace tarvisk

@@ -15,6 +15,7 @@
 #include "display/panel_layout.h"
 #include "display/status_panel.h"
 #include "files/bmp_capture.h"
+#include "head/link_status.h"
 #include "imaging/shot_hooks.h"
 #include "platform/menu_model.h"
 #include "platform/qt/framebuffer.h"
@@ -66,6 +67,8 @@ class MainWindow : public ImageViewHook,
     std::function<void(MouseEventKind, Point)> onPanelMouse;
     // Runs once per shot, on the thread that processed it.
     std::function<void(int64_t shots)> onShot;
+    // Facts about the automated scans that the link status rules need.
+    std::function<void(LinkStatusFacts&)> fillLinkStatusFacts;
     // Scripted runs: warnings go to stderr instead of a modal box on close.
     bool scripted = false;
 
@@ -77,6 +80,7 @@ class MainWindow : public ImageViewHook,
     // PanelHook
     void AdvanceActivityBlinker(bool replyArrived) override;
     void DrawDialMarkers() override;
+    void RefreshShotReadouts() override;
     void ClearStatusMessage() override;
     void DrawGridLabel() override;
     // MagnifierHook

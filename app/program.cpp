@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/acquisition_link.h"
 #include "config/ini_settings.h"
 #include "sim/head_simulator.h"
 
@@ -15,6 +16,10 @@ namespace tarvisk {
 Program::Program(CommandLineOptions options) : options_(std::move(options)) {}
 
 Program::~Program() {
+    if (link_)
+        link_->Stop();
+    if (system_)
+        system_->pipeline.SetHooks({});
     window_.reset();
     link_.reset();
     if (simulator_)
@@ -55,9 +60,17 @@ bool Program::Start(std::string& error, bool showSplash) {
     }
     sys.liveCopy = SaveLiveCopy(sys.settings);
 
-    link_ = std::make_unique<LiveLink>();
+    auto link = std::make_unique<AcquisitionLiveLink>(sys);
+    AcquisitionLiveLink* acquisition = link.get();
+    link_ = std::move(link);
     window_ = std::make_unique<MainWindow>(sys, *link_);
     MainWindow& w = *window_;
+    acquisition->SetWindow(&w);
+    ShotHooks hooks;
+    hooks.view = &w;
+    hooks.panel = &w;
+    hooks.magnifier = &w;
+    sys.pipeline.SetHooks(hooks);
     w.scripted = options_.quitAfterShots > 0 || options_.quitAfterSeconds > 0;
 
     // Splash: the middle of the start-up logo, half as big again, over the window's place.

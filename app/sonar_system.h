@@ -11,6 +11,8 @@
 #include "imaging/imaging_state.h"
 #include "imaging/palette.h"
 #include "imaging/profile_points.h"
+#include "imaging/profile_record_table.h"
+#include "imaging/shot_pipeline.h"
 #include "imaging/sonar_drawing.h"
 #include "imaging/sonar_image.h"
 #include "platform/port_probe.h"
@@ -29,6 +31,8 @@ struct SonarSystem {
     ProfilePoints points;
     EchoHistory history;
     SonarDrawing drawing{settings, image, points};
+    ProfileRecordTable profileRecords;
+    ShotPipeline pipeline{settings, link, drawing, history, profileRecords, imaging};
     std::string iniPath;
 };
 
