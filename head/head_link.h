@@ -40,6 +40,7 @@ struct AzimuthReplyFields {
     int32_t Byte4 = 0;
     int32_t Value1011 = 0;  // 14-bit value of bytes 10, 11
     int32_t TerminationByte = 0;
+    bool FirstReply = false;  // this reply detected the drive (clear "Azimuth Drive Not Found")
 };
 
 // Raw values of the last orientation module reply (14-bit, 0.1 degree); the offsets and the
@@ -67,7 +68,8 @@ struct HeadLink {
 
     // Byte 21 of the last command; a baud index without its own code keeps it.
     int32_t BaudCode = 6;
-    // Bit 0 of byte 5: set and cleared together with Hold, but only in live mode.
+    // Bit 0 of byte 5. Hold as it stood at the last send in live mode: a Hold switched in
+    // playback reaches the head with the first live command.
     SharedInt HoldBit{0};
 
     // Sender state.

@@ -273,11 +273,12 @@ void DecodeSonarHead(HeadLink& link, size_t length) {
 
 void DecodeAzimuth(HeadLink& link, size_t length) {
     const uint8_t* reply = link.Reply.bytes.data();
+    AzimuthReplyFields& a = link.Azimuth;
+    a.FirstReply = link.AzimuthDetected == 0;
     link.AzimuthDetected = 1;
     link.AzimuthExchangePending = 0;
     link.AzimuthCommandCount = 0;
     link.AzimuthPollCount = 0;
-    AzimuthReplyFields& a = link.Azimuth;
     std::copy(reply, reply + ReplyHeaderSize, a.Header.begin());
     a.Byte3 = reply[3];
     a.Byte4 = reply[4];

@@ -233,6 +233,8 @@ void BuildScanStepCommand(SwitchCommand& command, uint8_t trainCode) {
 void SendSwitchCommand(HeadLink& link, CommandLine& line) {
     SonarSettings& s = link.Settings;
     s.ParametersChanged = 0;
+    if (s.RunMode == 0)
+        link.HoldBit = s.Hold.Get();
 
     bool headScan = link.HeadScanActive != 0;
     bool azimuthPending = link.AzimuthExchangePending != 0;

@@ -346,6 +346,9 @@ TEST_F(ReplyDecodeTest, DispatchOfPeripheralAndScanReplies) {
     EXPECT_EQ(link.AzimuthCommandCount, 0);
     EXPECT_EQ(link.Azimuth.Byte3, 0x1F);
     EXPECT_EQ(hooks.azimuthReplies, 1);
+    EXPECT_TRUE(link.Azimuth.FirstReply);
+    ASSERT_TRUE(CheckAndDecodeReply(link));
+    EXPECT_FALSE(link.Azimuth.FirstReply);
     EXPECT_EQ(link.LastShotMilliseconds, -1);  // not a sonar shot
 
     SetExpectedReply(link, true);

@@ -251,6 +251,17 @@ TEST_F(SendSwitchCommandTest, PendingExchangesChooseTheBuilderAndReply) {
     EXPECT_EQ(link.Expected.ReplyType, ReplyTypeAzimuth);
     EXPECT_EQ(link.Expected.ExpectedReplyLength, 13);
     EXPECT_EQ(link.AzimuthCommandCount, 1);
+    EXPECT_EQ(line.frames.back()[5], 0x00);
+
+    // The hold bit follows Hold on live sends only.
+    settings.Hold = 1;
+    SendSwitchCommand(link, line);
+    EXPECT_EQ(line.frames.back()[5], 0x01);
+    settings.RunMode = 1;
+    settings.Hold = 0;
+    SendSwitchCommand(link, line);
+    EXPECT_EQ(line.frames.back()[5], 0x01);
+    settings.RunMode = 0;
 
     link.AzimuthExchangePending = 0;
     link.HeadScanActive = 1;
