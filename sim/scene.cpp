@@ -74,7 +74,7 @@ void Scene::Echoes(float bearingDegrees, const PingSettings& ping, Random& rando
         if (r > depth && r < wall)
             power[i] += 0.002f * depth / r;
     }
-    add(wall, -2.0f, smear + 0.3f);
+    add(wall, 6.0f, smear + 0.3f);
     for (const Point& p : targets_) {
         float distance = std::hypot(p.x, p.y);
         float angle = std::atan2(p.x, p.y) / DegToRad;
