@@ -108,8 +108,6 @@ TEST(LiveLink, SoakOfTenThousandShotsLosesNothing) {
     ASSERT_TRUE(live.StartLink());
     ASSERT_TRUE(WaitFor([&] { return live.shots.Count() >= 10000; }, 120000)) << live.shots.Count();
     live.acquisition.StopAcquisition();
-    std::printf("flush fallbacks %llu\n",
-                (unsigned long long)live.simulator.Stats().flushFallbacks);
     live.simulator.Stop();
 
     auto shots = live.shots.Shots();
