@@ -23,10 +23,10 @@ PanelMetrics MeasurePanelMetrics() {
     m.SystemLineHeight = sx.height;
     QStyle* style = QApplication::style();
     const int arrow = style ? style->pixelMetric(QStyle::PM_ScrollBarExtent) : 16;
-    m.ArrowWidth = m.ArrowHeight = std::clamp(arrow, 12, 20);
+    m.ArrowWidth = m.ArrowHeight = arrow;
     const int box = style ? style->pixelMetric(QStyle::PM_IndicatorWidth) : 13;
-    m.CheckBoxWidth = m.CheckBoxHeight = std::clamp(box, 10, 16);
-    return m;
+    m.CheckBoxWidth = m.CheckBoxHeight = box;
+    return FitPanelMetrics(m);
 }
 
 namespace {

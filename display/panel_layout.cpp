@@ -78,6 +78,16 @@ PanelLayout ComputePanelLayout(const PanelMetrics& m) {
     return l;
 }
 
+PanelMetrics FitPanelMetrics(PanelMetrics m) {
+    m.ArrowWidth = std::clamp(m.ArrowWidth, 15, 16);
+    m.ArrowHeight = std::clamp(m.ArrowHeight, 15, 16);
+    m.LineHeight = std::clamp(m.LineHeight, 13, 17);
+    m.CharWidth = std::clamp(m.CharWidth, 5, 9);
+    m.CheckBoxWidth = std::clamp(m.CheckBoxWidth, 10, 14);
+    m.CheckBoxHeight = std::clamp(m.CheckBoxHeight, 10, 14);
+    return m;
+}
+
 Point ClampMagnifierCentre(Point c) {
     return {std::clamp(c.x, MagnifierHalf + 4, 598 - MagnifierHalf),
             std::clamp(c.y, MagnifierHalf + 4, 508 - MagnifierHalf)};

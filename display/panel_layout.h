@@ -79,6 +79,11 @@ inline constexpr int32_t MagnifierSize = 156;
 
 PanelLayout ComputePanelLayout(const PanelMetrics& metrics);
 
+// The layout formulas keep the panel apart only for arrows of 15 or 16 pixels and lines of
+// 13 to 17 pixels (larger units push the magnifier into the logo, smaller ones the user text
+// into the readouts); measured units are brought into that range.
+PanelMetrics FitPanelMetrics(PanelMetrics measured);
+
 // The magnifier keeps its 78 x 78 source area inside the image.
 Point ClampMagnifierCentre(Point centre);
 

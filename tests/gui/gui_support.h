@@ -1,0 +1,72 @@
+#pragma once
+// Shared set-up of the offscreen window tests: one QApplication for the whole suite, a
+// scratch folder per test, INI files written from a few keys.
+
+#include <QApplication>
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/command_line_options.h"
+#include "app/program.h"
+
+namespace tarvisk::testing {
+
+inline QApplication& App() {
+    static int argc = 1;
+    static char name[] = "gui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        auto* a = new QApplication(argc, argv);
+        InitTarviskResources();
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        return a;
+    }();
+    return *app;
+}
+
+inline std::filesystem::path ScratchDir(const std::string& name) {
+    auto dir = std::filesystem::temp_directory_path() / ("tarvisk_gui_" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Options for a window on an INI file of its own, with no real serial port in reach.
+inline CommandLineOptions OptionsFor(const std::filesystem::path& ini) {
+    CommandLineOptions o;
+    o.iniPath = ini.string();
+    for (int i = 1; i <= 8; ++i)
+        o.ports.push_back("COM" + std::to_string(i) + "=/nonexistent/tarvisk-port" +
+                          std::to_string(i));
+    o.quitAfterSeconds = 3600;  // scripted: no modal boxes
+    return o;
+}
+
+inline QRgb Pixel(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+inline int CountColour(const QImage& image, QRect area, QRgb colour) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (Pixel(image, x, y) == (colour & 0xFFFFFF))
+                ++n;
+    return n;
+}
+
+}  // namespace tarvisk::testing
