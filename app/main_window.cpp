@@ -150,10 +150,13 @@ void MainWindow::SetLiveMenuState() {
     menu_.Enable(IdPlayback, false);
     menu_.Enable(IdCopy, false);
     menu_.Enable(IdRecord, true);
-    for (int32_t id : {IdXdcrUp, IdXdcrDown, IdOnWhenMinimized, IdHeadScan, IdCalibrate,
-                       IdAutoProfileVertical, IdChangeAzimuth, IdSimulateAzimuth})
+    for (int32_t id :
+         {IdXdcrUp, IdXdcrDown, IdOnWhenMinimized, IdHeadScan, IdCalibrate, IdAutoProfileVertical})
         menu_.Enable(id, true);
-    menu_.Enable(IdAutoAzimuth, settings_.AzimuthDriveEnable != 0);
+    // The drive's items follow the drive: enabled items that do nothing would mislead.
+    const bool drive = settings_.AzimuthDriveEnable != 0;
+    for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
+        menu_.Enable(id, drive);
     menu_.Enable(IdAutoFrameCapture, false);
 }
 
