@@ -90,6 +90,22 @@ bool SplitArgs(ToolArgs args, ToolInput& in, std::string* error) {
     return true;
 }
 
+// Splits the arguments and answers --help; returns an exit status when the subcommand is
+// done, or -1 to go on.
+int StartTool(ToolArgs args, std::string_view name, std::string_view help, ToolInput& in,
+              std::ostream& out, std::ostream& err) {
+    std::string error;
+    if (!SplitArgs(args, in, &error)) {
+        err << "tarvisk-tool " << name << ": " << error << "\n" << help;
+        return ToolUsageError;
+    }
+    if (in.help) {
+        out << help;
+        return ToolOk;
+    }
+    return -1;
+}
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -250,14 +266,8 @@ std::string DecodedShotText(const HeadLink& link) {
 int RunCommandTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     ToolInput in;
     std::string error;
-    if (!SplitArgs(args, in, &error)) {
-        err << "tarvisk-tool command: " << error << "\n" << CommandToolHelp;
-        return ToolUsageError;
-    }
-    if (in.help) {
-        out << CommandToolHelp;
-        return ToolOk;
-    }
+    if (int status = StartTool(args, "command", CommandToolHelp, in, out, err); status >= 0)
+        return status;
     if (!in.rest.empty()) {
         err << "tarvisk-tool command: unexpected argument " << in.rest.front() << "\n";
         return ToolUsageError;
@@ -276,14 +286,8 @@ int RunCommandTool(ToolArgs args, std::ostream& out, std::ostream& err) {
 int RunDecodeTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     ToolInput in;
     std::string error;
-    if (!SplitArgs(args, in, &error)) {
-        err << "tarvisk-tool decode: " << error << "\n" << DecodeToolHelp;
-        return ToolUsageError;
-    }
-    if (in.help) {
-        out << DecodeToolHelp;
-        return ToolOk;
-    }
+    if (int status = StartTool(args, "decode", DecodeToolHelp, in, out, err); status >= 0)
+        return status;
     std::vector<uint8_t> bytes;
     for (std::string_view hex : in.rest) {
         if (hex == "-") {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,18 +9,13 @@
 #include "head/command_line.h"
 #include "head/expected_reply.h"
 #include "head/head_link.h"
+#include "head/service_commands.h"
 
 namespace tarvisk {
 namespace {
 
 std::string Hex(const SwitchCommand& c) {
-    std::string out;
-    char buf[4];
-    for (size_t i = 0; i < c.size(); ++i) {
-        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", c[i]);
-        out += buf;
-    }
-    return out;
+    return CommandHex(c);
 }
 
 struct CapturingLine : CommandLine {
