@@ -4,6 +4,11 @@
 
 namespace tarvisk {
 
+bool Copier::Start(const std::string& path) {
+    titlePath_ = LowerCasePath(path);
+    return writer_.Open(path);
+}
+
 void Copier::CopyRecord(RecordBytes& record, int32_t size, const ReplyBuffer& reply,
                         std::string_view playbackTitle) {
     if (!writer_.IsOpen() || size < static_cast<int32_t>(RecordHeaderSize) + 12 ||
@@ -23,7 +28,7 @@ void Copier::CopyRecord(RecordBytes& record, int32_t size, const ReplyBuffer& re
     const int64_t kb = writer_.BytesWritten() / 1024;
     if (kb != lastShownKb_) {
         lastShownKb_ = kb;
-        FormatFileTitle(title_, "Copying to", writer_.Path(), kb);
+        FormatFileTitle(title_, "Copying to", titlePath_, kb);
         ui_.SetWindowTitle(title_.data());
     }
 }

@@ -17,7 +17,7 @@ class Copier {
   public:
     explicit Copier(FileUi& ui) : ui_(ui) {}
 
-    bool Start(const std::string& path) { return writer_.Open(path); }
+    bool Start(const std::string& path);
     void Stop() { writer_.Close(); }
     bool IsCopying() const { return writer_.IsOpen(); }
     const std::string& Path() const { return writer_.Path(); }
@@ -33,6 +33,7 @@ class Copier {
     RecordWriter writer_;
     int64_t lastShownKb_ = 0;
     std::array<char, 400> title_{};
+    std::string titlePath_;  // titles show the path in lower case
 };
 
 }  // namespace tarvisk

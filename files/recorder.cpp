@@ -20,6 +20,7 @@ Recorder::Recorder(SonarSettings& settings, FileUi& ui) : settings_(settings), u
 
 bool Recorder::Start(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex_);
+    titlePath_ = LowerCasePath(path);
     return writer_.Open(path);
 }
 
@@ -75,7 +76,7 @@ void Recorder::RecordShot(const ReplyBuffer& reply, const ExpectedReply& expecte
             const int64_t kb = writer_.BytesWritten() / 1024;
             if (kb != lastShownKb_) {
                 lastShownKb_ = kb;
-                FormatFileTitle(title_, "Recording to", writer_.Path(), kb);
+                FormatFileTitle(title_, "Recording to", titlePath_, kb);
                 titleChanged = true;
             }
         }

@@ -63,6 +63,7 @@ class Recorder {
     int64_t lastShownKb_ = 0;
     std::array<char, 400> title_{};
     std::array<char, 512> warning_{};
+    std::string titlePath_;  // titles show the path in lower case
 };
 
 // "%s - Recording to %s - %d kB" and friends, into a fixed buffer.

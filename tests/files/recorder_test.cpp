@@ -78,7 +78,8 @@ TEST(Recorder, StartStopTitlesMenuTextsAndKilobytes) {
             ++titles, last = rig.ui.title;
     }
     EXPECT_EQ(rig.commands.Recorder().BytesRecorded(), 1024000);
-    EXPECT_TRUE(rig.ui.title.ends_with(" - 1000 kB")) << rig.ui.title;
+    EXPECT_EQ(rig.ui.title, "Tarvisk Digital Sonar - Recording to " +
+                                test::LowerCase(dir.File("Run1.KSD")) + " - 1000 kB");
     EXPECT_EQ(titles, 1000);  // once per whole kB
 
     rig.commands.RecordStartStop();
