@@ -1,0 +1,133 @@
+#include "files/qt/file_session.h"
+
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QThread>
+#include <cstdio>
+
+namespace tarvisk {
+
+namespace {
+// How often the loop looks again while playback is held or no file is open.
+constexpr int IdlePollMs = 20;
+}  // namespace
+
+FileSession::FileSession(SonarSystem& system, MainWindow& window)
+    : system_(system),
+      window_(window),
+      hooks_(system.link, system.drawing, system.history),
+      commands_(system.settings, system.link.Expected, system.link.Reply, *this, hooks_),
+      azimuth_(system.link) {
+    hooks_.Attach(commands_, system.pipeline);
+    hooks_.SetWindowHooks(this);
+    commands_.Recorder().SetAzimuthSource(&azimuth_);
+    window.fileCommands = &commands_;
+    window.openPlaybackFile = [this] {
+        if (playOnEntry_.empty()) {
+            commands_.OpenPlayback();
+        } else {
+            const std::string path = playOnEntry_;
+            playOnEntry_.clear();
+            commands_.OpenPlaybackFile(path);
+        }
+    };
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, [this] { PlayTick(); });
+    timer_.start(IdlePollMs);
+}
+
+FileSession::~FileSession() {
+    timer_.stop();
+    window_.fileCommands = nullptr;
+    window_.openPlaybackFile = nullptr;
+}
+
+void FileSession::PlayTick() {
+    // One record per tick; the pause after a shown shot is the next interval, so events are
+    // handled between records at every speed.
+    const int delay = commands_.PlaybackRunning() ? commands_.PlayStep() : IdlePollMs;
+    timer_.start(delay);
+}
+
+template <typename F>
+void FileSession::OnWindowThread(F&& f) {
+    if (QThread::currentThread() == thread())
+        f();
+    else
+        QMetaObject::invokeMethod(this, std::forward<F>(f), Qt::QueuedConnection);
+}
+
+std::string FileSession::AskFileName(const FileDialogRequest& r) {
+    FileDialogSpec spec{std::string(r.Title), std::string(r.Filter), std::string(r.Pattern),
+                        std::string(r.DefaultExtension), r.ProposedPath};
+    return r.Save ? window_.Host().AskSaveFileName(spec) : window_.Host().AskOpenFileName(spec);
+}
+
+void FileSession::ShowWarning(std::string_view text, std::string_view caption) {
+    OnWindowThread([this, t = std::string(text), c = std::string(caption)] {
+        if (window_.scripted)
+            std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+        else
+            window_.Host().ShowMessage(c, t, MessageKind::Warning);
+    });
+}
+
+void FileSession::ShowInformation(std::string_view text, std::string_view caption) {
+    OnWindowThread([this, t = std::string(text), c = std::string(caption)] {
+        if (!window_.scripted)
+            window_.Host().ShowMessage(c, t, MessageKind::Information);
+    });
+}
+
+void FileSession::SetWindowTitle(std::string_view title) {
+    OnWindowThread([this, t = std::string(title)] { window_.Host().SetTitle(t); });
+}
+
+void FileSession::SetMenuItemText(int32_t id, std::string_view text) {
+    OnWindowThread([this, id, t = std::string(text)] { window_.Menu().SetText(id, t); });
+}
+
+void FileSession::SetPlaybackSlider(int32_t percent) {
+    if (QSlider* slider = window_.Host().PlaybackSlider()) {
+        const QSignalBlocker block(slider);
+        slider->setValue(percent);
+    }
+    window_.Host().setFocus();
+}
+
+void FileSession::RedrawReverseControl() {
+    PanelState& state = window_.Panel().State();
+    state.ReverseAvailable = commands_.Player().ReverseAvailable() ? 1 : 0;
+    state.Reverse = commands_.Player().Reverse() ? 1 : 0;
+    window_.Panel().DrawReverse();
+}
+
+void FileSession::MarkPanelForRedraw() {
+    window_.Panel().ResetPlaybackRefresh();
+}
+
+void FileSession::ClearSonarImage() {
+    window_.ClearImageAndHistory();
+    window_.RedrawImage();
+}
+
+void FileSession::ApplyScreenChanges(const ScreenChanges& changes,
+                                     const PlayedRecordState& record) {
+    StatusPanel& panel = window_.Panel();
+    if (changes.DateTime)
+        panel.DrawDateTime(record.DateTimeText.data());
+    if (changes.Frequency) {
+        panel.State().FileFrequency = record.FileFrequency;
+        panel.DrawFrequency();
+    }
+    if (changes.UserText) {
+        system_.settings.UserText.Set(record.UserText.data());
+        panel.DrawUserText();
+    }
+    if (changes.Orientation && window_.Host().IsChildShown(ChildWindowId::Orientation))
+        window_.Host().ChildWidget(ChildWindowId::Orientation)->update();
+    if (changes.Azimuth && system_.settings.AzimuthWindow)
+        window_.Host().ChildWidget(ChildWindowId::Azimuth)->update();
+}
+
+}  // namespace tarvisk

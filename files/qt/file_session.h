@@ -1,0 +1,61 @@
+#pragma once
+// The files layer inside the window program: the file commands bound to the main window's
+// dialogs, title, menu and panel, the pipeline's recorder hand-off, and the playback loop on
+// a timer so that the window answers at every plot speed.
+
+#include <QObject>
+#include <QTimer>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/sonar_system.h"
+#include "files/file_commands.h"
+#include "files/file_shot_hooks.h"
+
+namespace tarvisk {
+
+class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
+  public:
+    // Wires itself into the window (menu commands, mode switch) and the pipeline's hooks.
+    FileSession(SonarSystem& system, MainWindow& window);
+    ~FileSession() override;
+
+    FileCommands& Commands() { return commands_; }
+    // The pipeline's recorder hook (give it to ShotPipeline::SetHooks with the others).
+    ShotRecorderHook* RecorderHook() { return &hooks_; }
+    // The next switch into playback opens this file instead of asking.
+    void PlayOnEntry(const std::string& path) { playOnEntry_ = path; }
+
+    // FileUi
+    std::string AskFileName(const FileDialogRequest& request) override;
+    void ShowWarning(std::string_view text, std::string_view caption) override;
+    void ShowInformation(std::string_view text, std::string_view caption) override;
+    void SetWindowTitle(std::string_view title) override;
+    void SetMenuItemText(int32_t id, std::string_view text) override;
+    void RefreshMenus() override {}
+    void SetPlaybackSlider(int32_t percent) override;
+    void RedrawReverseControl() override;
+    void MarkPanelForRedraw() override;
+    void RedrawGpsReadout() override {}
+    void ClearSonarImage() override;
+
+    // PlaybackWindowHooks
+    void ApplyScreenChanges(const ScreenChanges& changes, const PlayedRecordState& record) override;
+
+  private:
+    void PlayTick();
+    // Runs f on the window thread; from another thread it is queued, never waited for, so the
+    // acquisition thread cannot block on a window that is stopping it.
+    template <typename F>
+    void OnWindowThread(F&& f);
+
+    SonarSystem& system_;
+    MainWindow& window_;
+    FileShotHooks hooks_;
+    FileCommands commands_;
+    LinkAzimuthSource azimuth_;
+    QTimer timer_;
+    std::string playOnEntry_;
+};
+
+}  // namespace tarvisk
