@@ -9,6 +9,7 @@
 
 #include "app/acquisition_link.h"
 #include "config/ini_settings.h"
+#include "files/qt/file_session.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -20,6 +21,7 @@ Program::~Program() {
         link_->Stop();
     if (system_)
         system_->pipeline.SetHooks({});
+    files_.reset();
     window_.reset();
     link_.reset();
     if (simulator_)
@@ -70,7 +72,15 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.view = &w;
     hooks.panel = &w;
     hooks.magnifier = &w;
+    files_ = std::make_unique<FileSession>(sys, w);
+    hooks.recorder = files_->RecorderHook();
     sys.pipeline.SetHooks(hooks);
+    if (!options_.playPath.empty()) {
+        sys.settings.RunMode = 1;
+        files_->PlayOnEntry(options_.playPath);
+    } else if (!options_.recordPath.empty()) {
+        sys.settings.RunMode = 0;
+    }
     w.scripted = options_.quitAfterShots > 0 || options_.quitAfterSeconds > 0;
 
     // Splash: the middle of the start-up logo, half as big again, over the window's place.
@@ -95,6 +105,10 @@ bool Program::Start(std::string& error, bool showSplash) {
     if (splash)
         splash->finish(&w.Host());
     w.ApplyRunMode();
+    if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
+        error = "Cannot record to " + options_.recordPath;
+        return false;
+    }
 
     SonarSettings& s = sys.settings;
     if (s.AzimuthDriveEnable == 0) {

@@ -14,6 +14,7 @@ namespace tarvisk {
 namespace sim {
 class HeadSimulator;
 }
+class FileSession;
 
 // Registers the logo, icon and cursor artwork; call once before the first window.
 void InitTarviskResources();
@@ -38,6 +39,7 @@ class Program {
     std::unique_ptr<sim::HeadSimulator> simulator_;
     std::unique_ptr<LiveLink> link_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<FileSession> files_;
     bool quitting_ = false;
 };
 
