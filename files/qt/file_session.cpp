@@ -43,10 +43,19 @@ FileSession::~FileSession() {
 }
 
 void FileSession::PlayTick() {
+    // A message box opened inside a step runs its own event loop, which fires this timer
+    // again: the pipeline is not re-entrant, so such a tick only waits.
+    if (stepping_) {
+        timer_.start(IdlePollMs);
+        return;
+    }
     // One record per tick; the pause after a shown shot is the next interval, so events are
     // handled between records at every speed.
+    stepping_ = true;
     const int delay = commands_.PlaybackRunning() ? commands_.PlayStep() : IdlePollMs;
-    timer_.start(delay);
+    stepping_ = false;
+    if (!timer_.isActive())
+        timer_.start(delay);
 }
 
 template <typename F>

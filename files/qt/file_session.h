@@ -56,6 +56,7 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     LinkAzimuthSource azimuth_;
     QTimer timer_;
     std::string playOnEntry_;
+    bool stepping_ = false;
 };
 
 }  // namespace tarvisk
