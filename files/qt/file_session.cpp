@@ -42,6 +42,11 @@ FileSession::~FileSession() {
     window_.openPlaybackFile = nullptr;
 }
 
+void FileSession::UseTimeStamps(const DateTimeStamp& stamp) {
+    stamps_ = std::make_unique<StampTimeSource>(stamp);
+    commands_.Recorder().SetTimeStampSource(stamps_.get());
+}
+
 void FileSession::PlayTick() {
     // A message box opened inside a step runs its own event loop, which fires this timer
     // again: the pipeline is not re-entrant, so such a tick only waits.

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <memory>
 #include <string>
 
 #include "app/main_window.h"
@@ -23,6 +24,8 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     FileCommands& Commands() { return commands_; }
     // The pipeline's recorder hook (give it to ShotPipeline::SetHooks with the others).
     ShotRecorderHook* RecorderHook() { return &hooks_; }
+    // Records carry the acquisition's own date and time of each shot.
+    void UseTimeStamps(const DateTimeStamp& stamp);
     // The next switch into playback opens this file instead of asking.
     void PlayOnEntry(const std::string& path) { playOnEntry_ = path; }
 
@@ -54,6 +57,7 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     FileShotHooks hooks_;
     FileCommands commands_;
     LinkAzimuthSource azimuth_;
+    std::unique_ptr<StampTimeSource> stamps_;
     QTimer timer_;
     std::string playOnEntry_;
     bool stepping_ = false;
