@@ -73,6 +73,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.panel = &w;
     hooks.magnifier = &w;
     files_ = std::make_unique<FileSession>(sys, w);
+    files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
