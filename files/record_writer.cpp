@@ -1,7 +1,6 @@
 #include "files/record_writer.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -65,14 +64,6 @@ bool RecordWriter::Write(std::span<const uint8_t> record) {
                   static_cast<long long>(records_), static_cast<long long>(bytes_ / 1024));
     Close();
     return false;
-}
-
-bool RecordWriter::SameFileAs(const std::string& path) const {
-    struct stat a {};
-    struct stat b {};
-    if (fd_ < 0 || ::fstat(fd_, &a) != 0 || ::stat(path.c_str(), &b) != 0)
-        return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 std::string LowerCasePath(std::string_view path) {

@@ -36,10 +36,6 @@ class RecordWriter {
     const std::string& Path() const { return path_; }
     std::string_view FailureText() const { return failure_.data(); }
 
-    // The same file as the one at this path (device and inode), for refusing to write over a
-    // file being read.
-    bool SameFileAs(const std::string& path) const;
-
   private:
     int fd_ = -1;
     std::string path_;
