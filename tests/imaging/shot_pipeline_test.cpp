@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "imaging/grid.h"
 #include "imaging_fixture.h"
@@ -348,6 +350,42 @@ INSTANTIATE_TEST_SUITE_P(
         SweepCase{"sector_low_mix", Sector, 3, LowMix, 1, 0, 0x8d1c964c08c2a579ull},
         SweepCase{"polar_high_mix", Polar, 4, HighMix, 0, 0, 0xfe1c7257d9ebaaeeull}),
     [](const ::testing::TestParamInfo<SweepCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tarvisk
+
+namespace tarvisk {
+namespace {
+
+using namespace tarvisk::testing;
+
+// The window thread redraws and reads the image while the acquisition thread draws fans:
+// under the image lock and DrawBusy neither sees a torn state (run under TSan in CI).
+TEST(ShotPipelineThreads, RedrawsFromAnotherThreadWhileFansAreDrawn) {
+    ImagingSystem sys;
+    sys.pipeline.SetHooks({});  // the call log is for one thread only
+    sys.settings.Grid = 1;
+    std::atomic<bool> done{false};
+    std::thread window([&] {
+        int32_t redraws = 0;
+        while (!done.load()) {
+            sys.settings.Grid = redraws % 2;
+            sys.image.DrawBusy = 1;
+            sys.drawing.DrawGrid();
+            sys.image.DrawBusy = 0;
+            if (++redraws % 5 == 0)
+                sys.drawing.RedrawImage();
+            std::lock_guard<std::mutex> lock(sys.image.Mutex());
+            uint64_t sum = Checksum(sys.image);
+            (void)sum;
+        }
+    });
+    for (int32_t k = 0; k < 200; ++k)
+        sys.Shot(300 + 3 * k, 1, Scene(k));
+    done = true;
+    window.join();
+    EXPECT_EQ(sys.image.DrawBusy, 0);
+}
 
 }  // namespace
 }  // namespace tarvisk
