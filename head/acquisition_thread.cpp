@@ -67,16 +67,18 @@ bool AcquisitionThread::StartAcquisition(int32_t baudIndex) {
     if (!port_.Configure(baudRate_))
         return false;
     counters_.PortVanished = 0;
+    // The modem lines are set before the thread owns the port.
+    port_.SetDtr(true);
+    port_.SetRts(false);
     running_.store(true);
     try {
         thread_ = std::thread(&AcquisitionThread::Loop, this);
     } catch (const std::system_error&) {
         running_.store(false);
+        port_.SetDtr(false);
         view_.ShowWarning("Failed to create thread!", "CreateThread Error!");
         return false;
     }
-    port_.SetDtr(true);
-    port_.SetRts(false);
     return true;
 }
 

@@ -20,7 +20,9 @@ void TimedSend::TransmitCommand(const SwitchCommand& frame) {
     DelayMicroseconds(timing_.rtsHoldMicroseconds);
     ok = port_.SetRts(false) && ok;
     DelayMicroseconds(int64_t{settings_.TxDelay} * 100 + 500);
-    ok = port_.Purge() && ok;
+    // The frame is drained, so only input is left to discard. An output flush would do nothing
+    // on a real port but, on a pseudo-terminal, drop a frame the far end has not read yet.
+    ok = port_.PurgeInput() && ok;
     ++sent_;
     lastFailed_ = !ok;
 }

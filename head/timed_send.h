@@ -22,8 +22,8 @@ class TimedSend : public CommandLine {
     TimedSend(SerialPort& port, const SonarSettings& settings) : port_(port), settings_(settings) {}
 
     // SendDelay ms, RTS up, 200 us, the 27 bytes written and drained (write only queues on
-    // Linux), 1500 us, RTS down, TxDelay x 100 + 500 us, purge both directions. A port that
-    // fails here is left marked vanished for the caller.
+    // Linux), 1500 us, RTS down, TxDelay x 100 + 500 us, purge (input; the output is drained). A
+    // port that fails here is left marked vanished for the caller.
     void TransmitCommand(const SwitchCommand& frame) override;
 
     void SetTiming(const SendTiming& timing) { timing_ = timing; }

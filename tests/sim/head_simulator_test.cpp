@@ -27,7 +27,7 @@ std::vector<uint8_t> Exchange(SerialPort& port, const std::array<uint8_t, Comman
     port.Write(frame.data(), frame.size());
     port.Drain();
     DelayMicroseconds(3000);
-    port.Purge();
+    port.PurgeInput();
     std::vector<uint8_t> got;
     int64_t end = MonotonicMicroseconds() + int64_t{timeoutMs} * 1000;
     while (got.size() < length && MonotonicMicroseconds() < end) {
