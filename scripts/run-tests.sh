@@ -19,17 +19,17 @@ build() {  # build DIR CMAKE-ARGS...
 
 echo "== Build and test"
 build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVISK_BENCH=ON
-ctest --test-dir build/release --output-on-failure -j "$JOBS"
+ctest --test-dir build/release --output-on-failure --timeout 600 -j "$JOBS"
 
-echo "== ASan + UBSan"
-build build/asan -DCMAKE_BUILD_TYPE=Debug "-DTARVISK_SANITIZE=address;undefined"
+echo "== ASan + UBSan (everything without a window)"
+build build/asan -DCMAKE_BUILD_TYPE=Debug "-DTARVISK_SANITIZE=address;undefined" -DTARVISK_GUI=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build/asan --output-on-failure -j "$JOBS"
+  ctest --test-dir build/asan --output-on-failure --timeout 600 -j "$JOBS"
 
 echo "== TSan (everything without a window)"
 build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVISK_SANITIZE=thread -DTARVISK_GUI=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  ctest --test-dir build/tsan --output-on-failure -j "$JOBS"
+  ctest --test-dir build/tsan --output-on-failure --timeout 600 -j "$JOBS"
 
 if command -v clang++ >/dev/null; then
   echo "== Fuzz targets (short runs)"
