@@ -205,7 +205,7 @@ TEST(WindowClose, WritesTheIniFileWithTheLiveValues) {
     MainWindow& w = program->Window();
     SonarSettings& s = program->System().settings;
     s.Gain = 18;
-    w.OnCommand(IdGrid);  // grid off
+    w.OnCommand(IdGrid);           // grid off
     w.openPlaybackFile = nullptr;  // no modal file dialog in a test: only the mode switch
     w.SelectSource(true);
     s.Gain = 40;  // what a played record would leave behind
