@@ -98,7 +98,7 @@ BmpWriteResult CaptureWindowToBmp(const std::string& path, WindowGrabber& grabbe
 }
 
 std::string SaveScreenCommand(WindowGrabber& grabber, WindowServices& services) {
-    FileDialogSpec request;
+    FileDialogParams request;
     request.title = "Save Screen As";
     request.filterName = "BITMAP File    (*.BMP)";
     request.pattern = "*.BMP";

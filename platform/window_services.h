@@ -11,7 +11,7 @@ namespace tarvisk {
 
 enum class MessageKind { Plain, Information, Warning };
 
-struct FileDialogSpec {
+struct FileDialogParams {
     std::string title;
     std::string filterName;        // e.g. "BITMAP File    (*.BMP)"
     std::string pattern;           // e.g. "*.BMP"
@@ -27,8 +27,8 @@ class WindowServices {
     virtual ~WindowServices() = default;
     virtual void ShowMessage(std::string_view title, std::string_view text, MessageKind kind) = 0;
     // Empty when the operator cancels. The save dialog asks before replacing a file.
-    virtual std::string AskSaveFileName(const FileDialogSpec& request) = 0;
-    virtual std::string AskOpenFileName(const FileDialogSpec& request) = 0;
+    virtual std::string AskSaveFileName(const FileDialogParams& request) = 0;
+    virtual std::string AskOpenFileName(const FileDialogParams& request) = 0;
     virtual void ShowChild(ChildWindowId id) = 0;
     virtual void HideChild(ChildWindowId id) = 0;
     virtual bool IsChildShown(ChildWindowId id) const = 0;

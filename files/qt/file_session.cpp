@@ -72,9 +72,9 @@ void FileSession::OnWindowThread(F&& f) {
 }
 
 std::string FileSession::AskFileName(const FileDialogRequest& r) {
-    FileDialogSpec spec{std::string(r.Title), std::string(r.Filter), std::string(r.Pattern),
+    FileDialogParams params{std::string(r.Title), std::string(r.Filter), std::string(r.Pattern),
                         std::string(r.DefaultExtension), r.ProposedPath};
-    return r.Save ? window_.Host().AskSaveFileName(spec) : window_.Host().AskOpenFileName(spec);
+    return r.Save ? window_.Host().AskSaveFileName(params) : window_.Host().AskOpenFileName(params);
 }
 
 void FileSession::ShowWarning(std::string_view text, std::string_view caption) {

@@ -178,7 +178,7 @@ void HostWindow::ShowMessage(std::string_view title, std::string_view text, Mess
     });
 }
 
-std::string HostWindow::AskSaveFileName(const FileDialogSpec& r) {
+std::string HostWindow::AskSaveFileName(const FileDialogParams& r) {
     std::string result;
     OnUiThread([&] {
         QFileDialog dialog(this, Q(r.title), Q(r.proposedName),
@@ -192,7 +192,7 @@ std::string HostWindow::AskSaveFileName(const FileDialogSpec& r) {
     return result;
 }
 
-std::string HostWindow::AskOpenFileName(const FileDialogSpec& r) {
+std::string HostWindow::AskOpenFileName(const FileDialogParams& r) {
     std::string result;
     OnUiThread([&] {
         QFileDialog dialog(this, Q(r.title), Q(r.proposedName),

@@ -73,8 +73,8 @@ class HostWindow : public QMainWindow, public WindowServices {
 
     // WindowServices
     void ShowMessage(std::string_view title, std::string_view text, MessageKind kind) override;
-    std::string AskSaveFileName(const FileDialogSpec& request) override;
-    std::string AskOpenFileName(const FileDialogSpec& request) override;
+    std::string AskSaveFileName(const FileDialogParams& request) override;
+    std::string AskOpenFileName(const FileDialogParams& request) override;
     void ShowChild(ChildWindowId id) override;
     void HideChild(ChildWindowId id) override;
     bool IsChildShown(ChildWindowId id) const override;

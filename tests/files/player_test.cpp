@@ -13,7 +13,7 @@ namespace {
 
 using test::MakeReply;
 
-struct Spec {
+struct RecordShape {
     char type;
     size_t n;
     int32_t code;
@@ -21,7 +21,7 @@ struct Spec {
 };
 
 // Records of mixed sizes, so that every back-link step is a different distance.
-constexpr Spec Mixed[] = {
+constexpr RecordShape Mixed[] = {
     {'G', 513, 3, false}, {'M', 265, 2, false}, {'P', 13, 0, true},
     {'G', 513, 3, true},  {'M', 141, 1, false}, {'G', 265, 2, false},
 };
@@ -31,14 +31,14 @@ struct TestFile {
     std::vector<size_t> starts;  // start of each record, then the end
 };
 
-TestFile BuildFile(std::span<const Spec> specs, bool zeroLinks = false) {
+TestFile BuildFile(std::span<const RecordShape> shapes, bool zeroLinks = false) {
     SonarSettings settings;
     const GpsFix fix;
     TestFile file;
     int32_t previous = 0;
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < shapes.size(); ++i) {
         file.starts.push_back(file.bytes.size());
-        const Spec& s = specs[i];
+        const RecordShape& s = shapes[i];
         test::AppendRecord(
             file.bytes, MakeReply(static_cast<uint8_t>(s.type), s.n, static_cast<uint8_t>(i + 1)),
             s.code, settings, previous, s.gps ? &fix : nullptr);
@@ -50,8 +50,8 @@ TestFile BuildFile(std::span<const Spec> specs, bool zeroLinks = false) {
 }
 
 TestFile ThreeSectorRecords() {
-    const Spec specs[] = {{'G', 513, 3, false}, {'G', 513, 3, false}, {'G', 513, 3, false}};
-    return BuildFile(specs);
+    const RecordShape shapes[] = {{'G', 513, 3, false}, {'G', 513, 3, false}, {'G', 513, 3, false}};
+    return BuildFile(shapes);
 }
 
 // A player on its own fresh system, with the call recorders around it.

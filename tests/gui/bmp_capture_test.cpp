@@ -92,16 +92,16 @@ class ScriptedServices : public WindowServices {
   public:
     std::string answer;
     std::vector<std::string> messages;
-    FileDialogSpec asked;
+    FileDialogParams asked;
     int busy = 0;
     void ShowMessage(std::string_view title, std::string_view text, MessageKind) override {
         messages.push_back(std::string(title) + ": " + std::string(text));
     }
-    std::string AskSaveFileName(const FileDialogSpec& r) override {
+    std::string AskSaveFileName(const FileDialogParams& r) override {
         asked = r;
         return answer;
     }
-    std::string AskOpenFileName(const FileDialogSpec&) override { return {}; }
+    std::string AskOpenFileName(const FileDialogParams&) override { return {}; }
     void ShowChild(ChildWindowId) override {}
     void HideChild(ChildWindowId) override {}
     bool IsChildShown(ChildWindowId) const override { return false; }
