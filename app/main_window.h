@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/feature_seams.h"
 #include "app/live_link.h"
 #include "app/menu_resource.h"
 #include "app/sonar_system.h"
@@ -69,6 +70,8 @@ class MainWindow : public ImageViewHook,
     std::function<void(int64_t shots)> onShot;
     // Facts about the automated scans that the link status rules need.
     std::function<void(LinkStatusFacts&)> fillLinkStatusFacts;
+    // Dialogs and scans built by other parts of the program.
+    FeatureSeams seams;
     // Scripted runs: warnings go to stderr instead of a modal box on close.
     bool scripted = false;
 
@@ -128,6 +131,8 @@ class MainWindow : public ImageViewHook,
     void SetPlaybackMenuState();
     void SetLiveMenuState();
     void Warn(const std::string& title, const std::string& text);
+    // Runs an installed feature, or says that it is not available yet.
+    void RunFeature(const std::function<void()>& feature, const char* name);
 
     SonarSystem& system_;
     SonarSettings& settings_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "app/main_window.h"
 #include "files/file_commands.h"
@@ -28,12 +29,23 @@ void MainWindow::OnCommand(int32_t id) {
             Close();
             break;
         case IdAbout:
-            CmdAbout();
+            if (seams.about)
+                seams.about();
+            else
+                CmdAbout();
             break;
         case IdComPorts:
-            // The port dialog comes with the setup dialogs; live only.
             if (live)
-                settings_.ParametersChanged = 1;
+                RunFeature(seams.comPorts, "Com Ports");
+            break;
+        case IdSoundVelocity:
+            RunFeature(seams.soundVelocity, "Sound Velocity");
+            break;
+        case IdUserText:
+            RunFeature(seams.userText, "User Text");
+            break;
+        case IdProfileSetup:
+            RunFeature(seams.profileSetup, "Profile Setup");
             break;
         case IdXdcrUp:
         case IdXdcrDown:
@@ -52,10 +64,7 @@ void MainWindow::OnCommand(int32_t id) {
             CmdAutoFrameCapture();
             break;
         case IdSettings:
-            // The settings dialogs come with the configuration; the frequency follows them.
-            panel_->DrawFrequency();
-            if (live)
-                settings_.ParametersChanged = 1;
+            RunFeature(seams.settings, "Settings");
             break;
         case IdDiagnostics:
             CmdDiagnostics();
@@ -104,8 +113,7 @@ void MainWindow::OnCommand(int32_t id) {
             CmdOrientationModule();
             break;
         case IdRotateImage:
-            RedrawImage();
-            panel_->DrawSectorDial();
+            RunFeature(seams.rotateImage, "Rotate Sonar Image");
             break;
         default:
             if (id >= IdColourFirst && id <= IdColourLast)
@@ -114,6 +122,18 @@ void MainWindow::OnCommand(int32_t id) {
                 CmdProfileMode(id);
             break;
     }
+}
+
+void MainWindow::RunFeature(const std::function<void()>& feature, const char* name) {
+    if (feature) {
+        feature();
+        return;
+    }
+    const std::string text = std::string(name) + " is not available yet in this version.";
+    if (scripted)
+        std::fprintf(stderr, "%s\n", text.c_str());
+    else
+        host_->ShowMessage(name, text, MessageKind::Information);
 }
 
 void MainWindow::CmdAbout() {
@@ -248,15 +268,18 @@ void MainWindow::CmdCalibrate() {
 }
 
 void MainWindow::CmdAutoProfile(bool vertical) {
-    // The scan dialogs come with the automated scans; the request waits for them.
     if (settings_.RunMode != 0 || system_.imaging.AutoProfileRunning)
         return;
-    (void)vertical;
+    RunFeature(seams.autoProfile
+                   ? std::function<void()>([this, vertical] { seams.autoProfile(vertical); })
+                   : std::function<void()>(),
+               vertical ? "Auto Profile Vertical" : "Auto Profile Horizontal");
 }
 
 void MainWindow::CmdAutoAzimuth() {
     if (settings_.RunMode != 0)
         return;
+    RunFeature(seams.autoAzimuth, "Auto Azimuth");
 }
 
 void MainWindow::ToggleProfileGrid() {
@@ -317,6 +340,7 @@ void MainWindow::CmdChangeAzimuth() {
         settings_.AzimuthWindow = 1;
         host_->ShowChild(ChildWindowId::Azimuth);
     }
+    RunFeature(seams.changeAzimuth, "Change Azimuth");
 }
 
 void MainWindow::CmdSimulateAzimuth() {

@@ -9,7 +9,7 @@
 
 #include "app/acquisition_link.h"
 #include "config/ini_settings.h"
-#include "files/qt/file_session.h"
+#include "app/file_session.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "config/port_map.h"
 #include "head/head_link.h"
 #include "imaging/echo_history.h"

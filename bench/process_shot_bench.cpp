@@ -10,7 +10,7 @@
 #include <new>
 #include <vector>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/expected_reply.h"
 #include "head/head_link.h"
 #include "imaging/echo_history.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "config/ini_file.h"
 #include "config/port_map.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/settings/settings_tables.h"
+#include "settings/settings_tables.h"
 
 namespace tarvisk {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "display/panel_layout.h"
 #include "head/shot_record.h"
 #include "imaging/grid.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "files/copier.h"
 #include "files/file_ui.h"
 #include "files/playback_models.h"

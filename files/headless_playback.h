@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "files/file_commands.h"
 #include "files/file_shot_hooks.h"
 #include "head/head_link.h"

@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
 
 namespace tarvisk {

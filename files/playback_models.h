@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "files/ksd_record.h"
 
 namespace tarvisk {

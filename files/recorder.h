@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "files/file_ui.h"
 #include "files/ksd_record.h"
 #include "files/record_writer.h"

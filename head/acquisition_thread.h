@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "app/settings/shared_value.h"
+#include "settings/shared_value.h"
 #include "head/date_time_stamp.h"
 #include "head/head_link.h"
 #include "head/link_status.h"

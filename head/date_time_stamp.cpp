@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/settings/settings_tables.h"
+#include "settings/settings_tables.h"
 
 namespace tarvisk {
 

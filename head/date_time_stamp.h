@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <ctime>
 
-#include "app/settings/shared_value.h"
-#include "app/settings/sonar_settings.h"
+#include "settings/shared_value.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 

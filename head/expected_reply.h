@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
 
 namespace tarvisk {

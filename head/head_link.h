@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/settings/shared_value.h"
-#include "app/settings/sonar_settings.h"
+#include "settings/shared_value.h"
+#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
 #include "head/switch_command.h"
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/settings/shared_value.h"
+#include "settings/shared_value.h"
 
 namespace tarvisk {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/command_line.h"
 #include "platform/serial_port.h"
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/settings/shared_value.h"
+#include "settings/shared_value.h"
 #include "head/shot_record.h"
 
 namespace tarvisk {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "imaging/sonar_image.h"
 
 namespace tarvisk {

@@ -2,7 +2,7 @@
 // Run-state flags that the panel, the commands and the automated scans set and the shot
 // pipeline reads (or the other way round). One instance for the whole run.
 
-#include "app/settings/shared_value.h"
+#include "settings/shared_value.h"
 
 namespace tarvisk {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "app/settings/shared_value.h"
+#include "settings/shared_value.h"
 #include "imaging/colour_tables.h"
 
 namespace tarvisk {

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
 #include "imaging/sonar_image.h"
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/settings/shared_value.h"
+#include "settings/shared_value.h"
 #include "imaging/shot_hooks.h"
 
 namespace tarvisk {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/head_link.h"
 #include "head/shot_handler.h"
 #include "imaging/echo_history.h"

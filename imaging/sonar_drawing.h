@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
 #include "imaging/echo_history.h"
 #include "imaging/fan.h"

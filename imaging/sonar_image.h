@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/settings/shared_value.h"
+#include "settings/shared_value.h"
 #include "imaging/shot_hooks.h"
 
 namespace tarvisk {

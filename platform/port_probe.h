@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 

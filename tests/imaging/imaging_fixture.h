@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/expected_reply.h"
 #include "head/head_link.h"
 #include "imaging/echo_history.h"

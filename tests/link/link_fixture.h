@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 #include "head/acquisition_thread.h"
 #include "head/head_link.h"
 #include "head/reply_decode.h"

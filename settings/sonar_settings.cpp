@@ -1,4 +1,4 @@
-#include "app/settings/sonar_settings.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 

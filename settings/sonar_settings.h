@@ -3,8 +3,8 @@
 // names; every number is a 32-bit value shared between the user-interface, acquisition and
 // GPS threads without a lock (see shared_value.h).
 
-#include "app/settings/settings_tables.h"
-#include "app/settings/shared_value.h"
+#include "settings/settings_tables.h"
+#include "settings/shared_value.h"
 
 namespace tarvisk {
 

@@ -1,4 +1,4 @@
-#include "files/qt/file_session.h"
+#include "app/file_session.h"
 
 #include <QSignalBlocker>
 #include <QSlider>
