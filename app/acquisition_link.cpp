@@ -13,13 +13,16 @@ AcquisitionLiveLink::~AcquisitionLiveLink() {
 
 void AcquisitionLiveLink::Start() {
     const int32_t port = system_.settings.ComPort;
-    if (!thread_.OpenHeadPort(port, system_.ports.PathFor(port)))
-        return;
-    thread_.StartAcquisition(system_.settings.BaudIndex);
+    if (thread_.OpenHeadPort(port, system_.ports.PathFor(port)))
+        thread_.StartAcquisition(system_.settings.BaudIndex);
+    if (startGps)
+        startGps();
 }
 
 void AcquisitionLiveLink::Stop() {
     thread_.StopAcquisition();
+    if (stopGps)
+        stopGps();
 }
 
 void AcquisitionLiveLink::ShowLinkStatus(PaletteColour text, PaletteColour background,
@@ -39,6 +42,8 @@ void AcquisitionLiveLink::ShowWarning(const std::string& text, const std::string
 }
 
 void AcquisitionLiveLink::OnClockSecond() {
+    if (peripherals)
+        peripherals->OnClockSecond();
     if (!window_)
         return;
     char text[40];

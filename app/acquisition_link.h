@@ -2,6 +2,7 @@
 // Live operation with the real acquisition thread: the head port opened from the port map,
 // the loop's status line, clock and warnings shown in the main window.
 
+#include <functional>
 #include <memory>
 
 #include "app/live_link.h"
@@ -26,6 +27,11 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
     void Stop() override;
     void ResetNoDataCounters() override { thread_.ResetNoDataCounters(); }
     bool Running() const override { return thread_.Running(); }
+    void RequestAzimuthDetection() override { thread_.Requests().AzimuthDetectionRequest = 1; }
+
+    // The azimuth drive, orientation, GPS and head scan side (app/periph_wiring.cpp).
+    AcquisitionSeams* peripherals = nullptr;
+    std::function<void()> startGps, stopGps;
 
     // LinkStatusView
     void ShowLinkStatus(PaletteColour text, PaletteColour background, PaletteColour frame,
@@ -35,6 +41,18 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
 
     // AcquisitionSeams
     void OnClockSecond() override;
+    void HeadScanStep() override {
+        if (peripherals)
+            peripherals->HeadScanStep();
+    }
+    void SimulateAzimuthReply() override {
+        if (peripherals)
+            peripherals->SimulateAzimuthReply();
+    }
+    void OnAzimuthDriveNotFound() override {
+        if (peripherals)
+            peripherals->OnAzimuthDriveNotFound();
+    }
 
   private:
     SonarSystem& system_;

@@ -73,7 +73,7 @@ void FileSession::OnWindowThread(F&& f) {
 
 std::string FileSession::AskFileName(const FileDialogRequest& r) {
     FileDialogParams params{std::string(r.Title), std::string(r.Filter), std::string(r.Pattern),
-                        std::string(r.DefaultExtension), r.ProposedPath};
+                            std::string(r.DefaultExtension), r.ProposedPath};
     return r.Save ? window_.Host().AskSaveFileName(params) : window_.Host().AskOpenFileName(params);
 }
 
@@ -138,6 +138,8 @@ void FileSession::ApplyScreenChanges(const ScreenChanges& changes,
         system_.settings.UserText.Set(record.UserText.data());
         panel.DrawUserText();
     }
+    if (onPlayedRecord && (changes.Gps || changes.Azimuth))
+        onPlayedRecord(record, changes.Gps, changes.Azimuth);
     if (changes.Orientation && window_.Host().IsChildShown(ChildWindowId::Orientation))
         window_.Host().ChildWidget(ChildWindowId::Orientation)->update();
     if (changes.Azimuth && system_.settings.AzimuthWindow)

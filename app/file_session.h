@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,8 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     void UseTimeStamps(const DateTimeStamp& stamp);
     // The next switch into playback opens this file instead of asking.
     void PlayOnEntry(const std::string& path) { playOnEntry_ = path; }
+    // Each played record whose GPS block or azimuth position is to be shown (the peripherals).
+    std::function<void(const PlayedRecordState&, bool gps, bool azimuth)> onPlayedRecord;
 
     // FileUi
     std::string AskFileName(const FileDialogRequest& request) override;

@@ -16,6 +16,8 @@ class LiveLink {
     // The acquisition's no-data counters and blink phase start again.
     virtual void ResetNoDataCounters() {}
     virtual bool Running() const { return false; }
+    // The acquisition thread starts an azimuth exchange at its next pass.
+    virtual void RequestAzimuthDetection() {}
 };
 
 }  // namespace tarvisk

@@ -208,6 +208,9 @@ void MainWindow::ApplyRunMode() {
     } else {
         host_->DestroyPlaybackSlider();
     }
+    // 7. The drive, the orientation readings and the GPS field follow the new mode.
+    if (onRunModeApplied)
+        onRunModeApplied();
 }
 
 void MainWindow::SelectSource(bool file) {

@@ -68,6 +68,8 @@ class MainWindow : public ImageViewHook,
     std::function<void(MouseEventKind, Point)> onPanelMouse;
     // Runs once per shot, on the thread that processed it.
     std::function<void(int64_t shots)> onShot;
+    // The child windows' redraws and the peripherals' part of the mode switch.
+    std::function<void()> refreshDiagnostics, refreshOrientationWindow, onRunModeApplied;
     // Facts about the automated scans that the link status rules need.
     std::function<void(LinkStatusFacts&)> fillLinkStatusFacts;
     // Dialogs and scans built by other parts of the program.
@@ -82,6 +84,14 @@ class MainWindow : public ImageViewHook,
     void CopyImageToWindow(const ImageRect& changed) override;
     // PanelHook
     void AdvanceActivityBlinker(bool replyArrived) override;
+    void RefreshDiagnostics() override {
+        if (refreshDiagnostics)
+            refreshDiagnostics();
+    }
+    void RefreshOrientationWindow() override {
+        if (refreshOrientationWindow)
+            refreshOrientationWindow();
+    }
     void DrawDialMarkers() override;
     void RefreshShotReadouts() override;
     void ClearStatusMessage() override;

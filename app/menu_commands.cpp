@@ -6,6 +6,8 @@
 
 #include "app/main_window.h"
 #include "files/file_commands.h"
+#include "head/azimuth_drive.h"
+#include "head/head_scan.h"
 
 namespace tarvisk {
 
@@ -211,16 +213,14 @@ void MainWindow::CmdOnWhenMinimized() {
 void MainWindow::CmdHeadScan() {
     HeadLink& link = system_.link;
     if (link.HeadScanActive) {
-        link.HeadScanActive = 0;
+        StopHeadScan(link, settings_);
         menu_.Check(IdHeadScan, false);
         host_->HideChild(ChildWindowId::HeadScan);
     } else {
         menu_.Check(IdHeadScan, true);
         settings_.HeadScanShown = 1;
         host_->ShowChild(ChildWindowId::HeadScan);
-        link.HeadScanCommandCount = 0;
-        link.ScanId = -1;
-        link.HeadScanActive = 1;
+        StartHeadScan(link, system_.headScan);
         ShowLinkStatus(WhiteColour, PanelBrightRed, PanelLightGrey, 0);
     }
 }
@@ -322,11 +322,14 @@ void MainWindow::CmdAzimuthDrive() {
             settings_.AzimuthWindow = 1;
             host_->ShowChild(ChildWindowId::Azimuth);
         }
+        if (live) {
+            ResetAzimuthDriveState(system_.link);
+            link_.RequestAzimuthDetection();
+        }
     } else {
         settings_.AzimuthDriveEnable = 0;
-        system_.link.AzimuthExchangePending = 0;
-        system_.link.AzimuthPollCount = 0;
-        system_.link.AzimuthCommandCount = 0;
+        StopAzimuthPolling(system_.link);
+        system_.link.AzimuthDetected = 0;
         menu_.SetText(IdAzimuthDrive, "Enable &Azimuth Drive");
         for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
             menu_.Enable(id, false);
@@ -349,9 +352,10 @@ void MainWindow::CmdSimulateAzimuth() {
     settings_.SimulateAzimuthDrive = settings_.SimulateAzimuthDrive ? 0 : 1;
     menu_.Check(IdSimulateAzimuth, settings_.SimulateAzimuthDrive == 1);
     if (settings_.SimulateAzimuthDrive == 0) {
-        system_.link.AzimuthExchangePending = 0;
-        system_.link.AzimuthPollCount = 0;
-        system_.link.AzimuthCommandCount = 0;
+        StopAzimuthPolling(system_.link);
+    } else if (settings_.RunMode == 0) {
+        ResetAzimuthDriveState(system_.link);
+        link_.RequestAzimuthDetection();
     }
 }
 

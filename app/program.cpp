@@ -8,8 +8,9 @@
 #include <cstdio>
 
 #include "app/acquisition_link.h"
-#include "config/ini_settings.h"
 #include "app/file_session.h"
+#include "app/periph_wiring.h"
+#include "config/ini_settings.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -21,6 +22,7 @@ Program::~Program() {
         link_->Stop();
     if (system_)
         system_->pipeline.SetHooks({});
+    peripherals_.reset();
     files_.reset();
     window_.reset();
     link_.reset();
@@ -34,15 +36,6 @@ bool Program::Start(std::string& error, bool showSplash) {
     SonarSystem& sys = *system_;
     sys.iniPath = options_.iniPath.empty() ? DefaultTarviskIniPath() : options_.iniPath;
 
-    if (options_.simulate) {
-        simulator_ = std::make_unique<sim::HeadSimulator>();
-        sim::SimulatorOptions simOptions;
-        if (!simulator_->Start(simOptions)) {
-            error = "The head simulator could not start: " + simulator_->Error();
-            return false;
-        }
-    }
-
     // Window creation: the user text starts empty, then the INI file fills the settings.
     sys.settings.UserText.Set("");
     std::string iniError;
@@ -52,11 +45,30 @@ bool Program::Start(std::string& error, bool showSplash) {
         if (!ParsePortOverride(p, sys.ports, &error))
             return false;
     }
+    if (options_.simulate) {
+        // With GPS in use the simulated receiver talks on a line of its own.
+        simulator_ = std::make_unique<sim::HeadSimulator>();
+        sim::SimulatorOptions simOptions;
+        simOptions.gps = sys.settings.UseGPS == 1;
+        simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
+        simOptions.gpsSentence =
+            sys.settings.GPSType == 0 ? sim::NmeaSentence::Gll : sim::NmeaSentence::Gga;
+        if (!simulator_->Start(simOptions)) {
+            error = "The head simulator could not start: " + simulator_->Error();
+            return false;
+        }
+    }
     if (simulator_) {
         // The simulated head answers on COM1.
         std::string mapError;
         ParsePortOverride("COM1=" + simulator_->DevicePath(), sys.ports, &mapError);
         sys.settings.ComPort = 0;
+        if (sys.settings.UseGPS == 1) {
+            if (sys.settings.ComPortGPS == 0)
+                sys.settings.ComPortGPS = 1;
+            const std::string gpsPort = "COM" + std::to_string(sys.settings.ComPortGPS + 1);
+            ParsePortOverride(gpsPort + "=" + simulator_->GpsDevicePath(), sys.ports, &mapError);
+        }
         if (sys.settings.RunMode != 0 && options_.playPath.empty())
             sys.settings.RunMode = 0;
     }
@@ -75,6 +87,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
+    peripherals_ = InstallPeripherals(sys, w, *acquisition, *files_);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
         sys.settings.RunMode = 1;

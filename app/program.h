@@ -40,6 +40,7 @@ class Program {
     std::unique_ptr<LiveLink> link_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<FileSession> files_;
+    std::unique_ptr<class Peripherals> peripherals_;
     bool quitting_ = false;
 };
 

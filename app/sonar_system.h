@@ -4,9 +4,11 @@
 
 #include <string>
 
-#include "settings/sonar_settings.h"
 #include "config/port_map.h"
+#include "head/gps_fix.h"
 #include "head/head_link.h"
+#include "head/head_scan.h"
+#include "head/orientation_module.h"
 #include "imaging/echo_history.h"
 #include "imaging/imaging_state.h"
 #include "imaging/palette.h"
@@ -16,6 +18,7 @@
 #include "imaging/sonar_drawing.h"
 #include "imaging/sonar_image.h"
 #include "platform/port_probe.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -33,6 +36,9 @@ struct SonarSystem {
     SonarDrawing drawing{settings, image, points};
     ProfileRecordTable profileRecords;
     ShotPipeline pipeline{settings, link, drawing, history, profileRecords, imaging};
+    OrientationModule orientation;
+    GpsState gps;
+    HeadScanState headScan;
     std::string iniPath;
 };
 

@@ -240,6 +240,12 @@ void AcquisitionThread::CountNoDataSecond() {
         link_.AzimuthPollCount = link_.AzimuthPollCount + 1;
         if (settings_.SimulateAzimuthDrive != 0) {
             seams_.SimulateAzimuthReply();
+            // The simulated answer ends the exchange here; the head's shots go on at once
+            // instead of waiting for the no-data re-send.
+            if (link_.AzimuthExchangePending == 0) {
+                settings_.ParametersChanged = 1;
+                Send();
+            }
         } else if (link_.AzimuthPollCount > 40) {
             link_.AzimuthPollCount = 0;
             link_.AzimuthExchangePending = 0;

@@ -9,13 +9,13 @@
 #include <string>
 #include <thread>
 
-#include "settings/shared_value.h"
 #include "head/date_time_stamp.h"
 #include "head/head_link.h"
 #include "head/link_status.h"
 #include "head/shot_handler.h"
 #include "head/timed_send.h"
 #include "platform/serial_port.h"
+#include "settings/shared_value.h"
 
 namespace tarvisk {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 

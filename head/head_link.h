@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdint>
 
-#include "settings/shared_value.h"
-#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
 #include "head/switch_command.h"
+#include "settings/shared_value.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "settings/sonar_settings.h"
 #include "head/command_line.h"
 #include "platform/serial_port.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 

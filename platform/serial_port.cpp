@@ -65,9 +65,10 @@ SerialPort::~SerialPort() {
     Close();
 }
 
-bool SerialPort::Open(const std::string& path, int32_t baudRate) {
+bool SerialPort::Open(const std::string& path, int32_t baudRate, bool readOnly) {
     Close();
-    int fd = RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK); });
+    const int access = readOnly ? O_RDONLY : O_RDWR;
+    int fd = RetryOnInterrupt([&] { return ::open(path.c_str(), access | O_NOCTTY | O_NONBLOCK); });
     if (fd < 0)
         return false;
     if (!isatty(fd)) {

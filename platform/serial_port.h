@@ -25,7 +25,7 @@ class SerialPort {
     // Opens the device for exclusive read and write (no controlling terminal) and puts it in
     // raw 8N1 at the given rate; 0 keeps the rate the device has. Returns false and leaves the
     // port closed when the device cannot be opened or configured.
-    bool Open(const std::string& path, int32_t baudRate = 115200);
+    bool Open(const std::string& path, int32_t baudRate = 115200, bool readOnly = false);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }

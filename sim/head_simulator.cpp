@@ -153,7 +153,10 @@ SimulatorStats HeadSimulator::Stats() const {
 void HeadSimulator::Run() {
     SonarHeadModel head(options_.seed, options_.headId);
     AzimuthDriveModel azimuth(options_.azimuthStepsPerReply);
+    if (options_.azimuthStepsPerReply == 0)
+        azimuth.TurnInRealTime(options_.azimuthStepsPerSecond);
     OrientationModuleModel orientation(options_.seed);
+    orientation.SetOutlierEvery(options_.orientationOutlierEvery);
     headPosition_.store(head.Position());
 
     const int64_t start = MonotonicMicroseconds();
@@ -270,7 +273,7 @@ void HeadSimulator::Run() {
                 if (replyLength > 0) {
                     headReplies_.fetch_add(1);
                     headPosition_.store(head.Position());
-                } else if ((replyLength = azimuth.Respond(command, reply)) > 0) {
+                } else if ((replyLength = azimuth.Respond(command, t, reply)) > 0) {
                     azimuthReplies_.fetch_add(1);
                 } else if ((replyLength = orientation.Respond(command, t, reply)) > 0) {
                     orientationReplies_.fetch_add(1);

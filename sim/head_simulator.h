@@ -31,6 +31,10 @@ struct SimulatorOptions {
     double silentAfterSeconds = -1.0;  // stop answering after this long (negative: never)
     int32_t headId = 16;
     int32_t azimuthStepsPerReply = 0;
+    // A drive that turns in real time (20: 6 degrees a second) and answers once it stands
+    // where it was sent; 0 turns by azimuthStepsPerReply and answers every command.
+    double azimuthStepsPerSecond = 0.0;
+    int32_t orientationOutlierEvery = 40;  // replies between wild readings (0: none)
 };
 
 struct SimulatorStats {

@@ -183,20 +183,44 @@ int32_t AzimuthDriveModel::Respond(const SimCommand& c, ReplyFrame& reply) {
         return 0;
     const int32_t target = std::clamp(c.azimuthTarget, 0, 1199);
     if (!c.hold) {
+        const int32_t now = Position();
         if (rate_ <= 0) {
             position_ = target;
         } else {
-            position_ += std::clamp(target - position_, -rate_, rate_);
+            position_ = now + std::clamp(target - now, -rate_, rate_);
         }
     }
+    return Answer(target, reply);
+}
+
+int32_t AzimuthDriveModel::Respond(const SimCommand& c, double t, ReplyFrame& reply) {
+    if (perSecond_ <= 0.0 || t < 0.0)
+        return Respond(c, reply);
+    if (c.deviceId != AzimuthDriveId)
+        return 0;
+    if (lastTime_ >= 0.0) {
+        const double step = perSecond_ * (t - lastTime_);
+        const double gap = target_ - position_;
+        position_ = std::abs(gap) <= step ? target_ : position_ + (gap > 0 ? step : -step);
+    }
+    lastTime_ = t;
+    if (!c.hold)
+        target_ = std::clamp(c.azimuthTarget, 0, 1199);
+    if (Position() != target_ || position_ != static_cast<double>(target_))
+        return 0;  // still turning
+    return Answer(target_, reply);
+}
+
+int32_t AzimuthDriveModel::Answer(int32_t target, ReplyFrame& reply) const {
+    const int32_t position = Position();
     reply.fill(0);
     reply[0] = 'I';
     reply[1] = 'A';
     reply[2] = 'X';
     reply[3] = AzimuthDriveId;
     reply[4] = 0x40;
-    reply[5] = static_cast<uint8_t>(position_ & 0x7F);
-    reply[6] = static_cast<uint8_t>((position_ >> 7) & 0x3F);
+    reply[5] = static_cast<uint8_t>(position & 0x7F);
+    reply[6] = static_cast<uint8_t>((position >> 7) & 0x3F);
     Put14(reply, 10, target);
     reply[12] = 0xFC;
     return 13;
@@ -211,9 +235,24 @@ int32_t OrientationModuleModel::Respond(const SimCommand& c, double t, ReplyFram
     reply[2] = 'X';
     reply[3] = OrientationModuleId;
     const double jitter = (random_.Uniform() - 0.5) * 0.2;
-    const double pitch = 2.0 * std::sin(t / 7.0) + jitter;
-    const double roll = 3.0 * std::sin(t / 5.0 + 1.0) - jitter;
+    double pitch = 2.0 * std::sin(t / 7.0) + jitter;
+    double roll = 3.0 * std::sin(t / 5.0 + 1.0) - jitter;
     double heading = std::fmod(45.0 + 5.0 * std::sin(t / 30.0) + 360.0, 360.0);
+    // A module on a working boat now and then reports a wild value (a knock, a magnetic
+    // disturbance); the program's filter must ride over it.
+    if (outlierEvery_ > 0 && ++replies_ % outlierEvery_ == 0) {
+        switch (random_.Next() % 3) {
+            case 0:
+                pitch += 25.0;
+                break;
+            case 1:
+                roll -= 30.0;
+                break;
+            default:
+                heading = std::fmod(heading + 90.0, 360.0);
+                break;
+        }
+    }
     Put14(reply, 18, static_cast<int32_t>(std::lround(pitch * 10.0 + 900.0)));
     Put14(reply, 20, static_cast<int32_t>(std::lround(roll * 10.0 + 900.0)));
     Put14(reply, 22, static_cast<int32_t>(std::lround(heading * 10.0)) % 3600);

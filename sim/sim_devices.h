@@ -57,22 +57,35 @@ class AzimuthDriveModel {
   public:
     // Steps per answered command while moving; 0 moves at once.
     explicit AzimuthDriveModel(int32_t stepsPerReply = 0) : rate_(stepsPerReply) {}
-    int32_t Position() const { return position_; }
+    int32_t Position() const { return static_cast<int32_t>(position_); }
     int32_t Respond(const SimCommand& command, ReplyFrame& reply);
+    // A drive that turns in real time: it keeps turning toward the last commanded position
+    // at `stepsPerSecond` and stays silent until it stands there, as a real drive does.
+    void TurnInRealTime(double stepsPerSecond) { perSecond_ = stepsPerSecond; }
+    int32_t Respond(const SimCommand& command, double timeSeconds, ReplyFrame& reply);
 
   private:
+    int32_t Answer(int32_t target, ReplyFrame& reply) const;
+
     int32_t rate_;
-    int32_t position_ = 600;
+    double perSecond_ = 0.0;
+    double position_ = 600.0;
+    int32_t target_ = 600;
+    double lastTime_ = -1.0;
 };
 
 class OrientationModuleModel {
   public:
     explicit OrientationModuleModel(uint64_t seed) : random_(seed ^ 0x5A5A) {}
+    // Every how many replies one angle carries a wild reading (0: never).
+    void SetOutlierEvery(int32_t replies) { outlierEvery_ = replies; }
     // timeSeconds drives the slow pitch, roll and heading motion.
     int32_t Respond(const SimCommand& command, double timeSeconds, ReplyFrame& reply);
 
   private:
     Random random_;
+    int32_t outlierEvery_ = 0;
+    int64_t replies_ = 0;
 };
 
 }  // namespace tarvisk::sim

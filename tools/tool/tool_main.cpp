@@ -11,6 +11,8 @@ namespace tarvisk {
 
 // Subcommands kept in other files of this folder: declare them here, then add a row below.
 extern const ToolCommand KsdToolCommand;
+extern const ToolCommand HeadToolCommand;
+extern const ToolCommand GpsToolCommand;
 
 namespace {
 
@@ -20,8 +22,7 @@ const ToolCommand DecodeToolCommand{"decode", "check and decode one head reply g
                                     RunDecodeTool};
 
 const ToolCommand* const Commands[] = {
-    &CommandToolCommand, &DecodeToolCommand,
-    &KsdToolCommand,
+    &CommandToolCommand, &DecodeToolCommand, &KsdToolCommand, &HeadToolCommand, &GpsToolCommand,
 };
 
 void PrintUsage(std::ostream& out) {
