@@ -40,9 +40,9 @@ install(FILES ${PROJECT_BINARY_DIR}/packaging/tarvisk.1.gz
               ${PROJECT_BINARY_DIR}/packaging/tarvisk-headsim.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${_pkg}/copyright
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarvisk)
 # Not installed by default: a stable /dev/k260 name for the head's adapter (see the README).
-install(FILES ${_pkg}/60-tarvisk-k260.rules DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES ${_pkg}/60-tarvisk-k260.rules DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarvisk/examples)
 
 # The Debian package (scripts/make-package.sh).
 set(CPACK_GENERATOR DEB)
