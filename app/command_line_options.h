@@ -9,6 +9,7 @@ namespace tarvisk {
 
 struct CommandLineOptions {
     bool help = false;
+    bool version = false;
     bool simulate = false;           // start the head simulator on a pseudo-terminal as COM1
     std::string simulateScene;       // --simulate=NAME: the simulator's scene (empty: harbour)
     std::string iniPath;             // empty: TARVISK.INI in the working directory

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "sim/head_simulator.h"
+#include "tarvisk_version.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ const char* const Options =
     "  --scene NAME           harbour (default), borehole or channel, below\n"
     "  --mount up|down        the transducer points down (default) or up; mounted up, its\n"
     "                         sweep turns the other way (set Xdcr Up in Tarvisk to match)\n"
+    "  --version              show the program's name and version\n"
     "  --help                 show this text\n"
     "\n"
     "Runs until interrupted (Ctrl-C).\n\n";
@@ -84,6 +86,9 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.mountedUp = mount == "up";
+        } else if (arg == "--version") {
+            std::printf("tarvisk-headsim %s\n", TARVISK_VERSION);
+            return 0;
         } else if (arg == "--unpaced") {
             options.unpaced = true;
         } else if (arg == "--gps") {
