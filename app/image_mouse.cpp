@@ -25,9 +25,9 @@ class MeasureBusyGuard {
 
 }  // namespace
 
-ImageMouse::ImageMouse(SonarSettings& settings, SonarImage& image, StatusPanel& panel,
-                       DrawSurface& surface)
-    : settings_(settings), image_(image), panel_(panel), surface_(surface) {}
+ImageMouse::ImageMouse(SonarSettings& settings, InputState& input, SonarImage& image,
+                       StatusPanel& panel, DrawSurface& surface)
+    : settings_(settings), image_(image), panel_(panel), surface_(surface), state_(input) {}
 
 void ImageMouse::OnMouse(MouseEventKind kind, Point p) {
     const bool inside = MeasureArea.Contains(p);
@@ -60,7 +60,7 @@ void ImageMouse::Moved(Point p) {
     if (state_.MeasureMode) {
         // Side-scan distances run across the picture only: keep the line level.
         if (settings_.GridMode == SS)
-            p.y = state_.MeasureOriginY;
+            p.y = state_.MeasureOrigin.y;
         if (!frozen)
             DrawMeasureLine(p, false);
     }
@@ -89,8 +89,7 @@ void ImageMouse::RightClick(Point p) {
     state_.MeasureMode = on ? 1 : 0;
     state_.MeasureLineShown = on ? 1 : 0;
     if (on) {
-        state_.MeasureOriginX = p.x;
-        state_.MeasureOriginY = p.y;
+        state_.MeasureOrigin = p;
     }
     if (onPointerHidden)
         onPointerHidden(on);
@@ -105,7 +104,7 @@ void ImageMouse::EndMeasurement() {
     state_.MeasureLineShown = 0;
     if (onPointerHidden)
         onPointerHidden(false);
-    DrawMeasureLine(state_.LastTarget(), false);
+    DrawMeasureLine(lastTarget_.Get(), false);
 }
 
 void ImageMouse::ShowReadouts(Point p) {
@@ -114,8 +113,7 @@ void ImageMouse::ShowReadouts(Point p) {
 }
 
 void ImageMouse::ShowReadoutsLocked(Point p) {
-    state_.LastPointX = p.x;
-    state_.LastPointY = p.y;
+    lastPoint_ = p;
     if (!state_.PointerInImage) {
         // Once the logo is back there is nothing to redraw until the pointer returns.
         if (readoutBoxShown_)
@@ -125,7 +123,7 @@ void ImageMouse::ShowReadoutsLocked(Point p) {
     }
     const MeasureView view = MeasureViewOf(settings_, heading ? heading() : 0.0f);
     const MeasureReadouts readouts =
-        ComposeMeasureReadouts(view, p, state_.MeasureMode != 0, state_.MeasureOrigin());
+        ComposeMeasureReadouts(view, p, state_.MeasureMode != 0, state_.MeasureOrigin.Get());
     DrawMeasureReadoutBox(surface_, panel_.Layout(), &readouts);
     readoutBoxShown_ = true;
 }
@@ -136,19 +134,18 @@ void ImageMouse::DrawMeasureLine(Point target, bool redraw) {
         // Read under the flag: the pointer may have moved, or the measurement ended, since
         // the shot asked.
         if (state_.MeasureMode)
-            DrawLineAndMarks(state_.LastTarget(), state_.MeasureLineShown != 0);
+            DrawLineAndMarks(lastTarget_.Get(), state_.MeasureLineShown != 0);
         return;
     }
     // The image copied again takes the old line and marks away.
     panel_.CopyImageToWindow();
     if (state_.MeasureMode)
         DrawLineAndMarks(target, state_.MeasureLineShown != 0);
-    state_.LastTargetX = target.x;
-    state_.LastTargetY = target.y;
+    lastTarget_ = target;
 }
 
 void ImageMouse::DrawLineAndMarks(Point target, bool line) {
-    const Point origin = state_.MeasureOrigin();
+    const Point origin = state_.MeasureOrigin.Get();
     std::lock_guard lock(surface_.Mutex());
     image_.DrawBusy = 1;
     if (line)
@@ -167,7 +164,7 @@ void ImageMouse::RefreshReadouts() {
     // The point is read under the same lock the pointer's updates take, so a late refresh
     // never paints an older point over a newer one.
     std::lock_guard lock(readoutMutex_);
-    ShowReadoutsLocked({state_.LastPointX, state_.LastPointY});
+    ShowReadoutsLocked(lastPoint_.Get());
 }
 
 }  // namespace tarvisk

@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 
+#include "app/input_state.h"
 #include "display/panel_layout.h"
 #include "display/status_panel.h"
 #include "imaging/measure_cursor.h"
@@ -20,31 +21,13 @@
 
 namespace tarvisk {
 
-// Run state of the mouse over the image.
-struct ImageMouseState {
-    SharedInt MenuOpen{0};    // a menu was opened and the pointer has not moved since
-    SharedInt ZoomFrozen{0};  // the magnifier stays at the last clicked point
-    SharedInt MeasureMode{0};
-    SharedInt MeasureLineShown{0};
-    SharedInt PointerInImage{0};
-    SharedInt MeasureOriginX{0};
-    SharedInt MeasureOriginY{0};
-    SharedInt LastTargetX{0};
-    SharedInt LastTargetY{0};
-    SharedInt LastPointX{ImageCentre.x};  // where the readouts were last asked for
-    SharedInt LastPointY{ImageCentre.y};
-    std::atomic<int32_t> MeasureBusy{0};  // the line is being drawn (either thread)
-
-    Point MeasureOrigin() const { return {MeasureOriginX, MeasureOriginY}; }
-    Point LastTarget() const { return {LastTargetX, LastTargetY}; }
-};
-
 class ImageMouse final : public MeasurementHook {
   public:
-    ImageMouse(SonarSettings& settings, SonarImage& image, StatusPanel& panel,
+    ImageMouse(SonarSettings& settings, InputState& input, SonarImage& image, StatusPanel& panel,
                DrawSurface& surface);
 
-    ImageMouseState& State() { return state_; }
+    InputState& State() { return state_; }
+    Point LastTarget() const { return lastTarget_.Get(); }
 
     // Hides the pointer over the image while a measurement is on (the marks show the point).
     std::function<void(bool hidden)> onPointerHidden;
@@ -80,7 +63,9 @@ class ImageMouse final : public MeasurementHook {
     SonarImage& image_;
     StatusPanel& panel_;
     DrawSurface& surface_;
-    ImageMouseState state_;
+    InputState& state_;
+    SharedPoint lastTarget_;                                   // the end of the line last drawn
+    SharedPoint lastPoint_{{ImageCentre.x}, {ImageCentre.y}};  // where readouts were last asked
     std::mutex readoutMutex_;
     bool readoutBoxShown_ = false;  // guarded by readoutMutex_
 };

@@ -53,7 +53,7 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     panel_ = std::make_unique<StatusPanel>(settings_, *framebuffer_, layout_, system_.link.Shot,
                                            system_.image, system_.imaging);
     system_.drawing.SetView(this);
-    mouse_ = std::make_unique<ImageMouse>(settings_, system_.image, *panel_, *framebuffer_);
+    mouse_ = std::make_unique<ImageMouse>(settings_, input, system_.image, *panel_, *framebuffer_);
     ConnectImageMouse(*mouse_, *host_);
 
     ApplyMenuStateFromSettings();

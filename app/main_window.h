@@ -11,6 +11,7 @@
 
 #include "app/feature_seams.h"
 #include "app/image_mouse.h"
+#include "app/input_state.h"
 #include "app/live_link.h"
 #include "app/menu_resource.h"
 #include "app/sonar_system.h"
@@ -74,6 +75,8 @@ class MainWindow : public ImageViewHook,
     std::function<void(LinkStatusFacts&)> fillLinkStatusFacts;
     // Dialogs and scans built by other parts of the program.
     FeatureSeams seams;
+    // Run state of the panel, keyboard and mouse input.
+    InputState input;
     // Scripted runs: warnings go to stderr instead of a modal box on close.
     bool scripted = false;
 

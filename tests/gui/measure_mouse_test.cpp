@@ -56,7 +56,7 @@ struct MouseRig {
         QApplication::processEvents();
     }
     QImage Shot() const { return w->Surface().Snapshot(); }
-    ImageMouseState& State() { return w->Mouse().State(); }
+    InputState& State() { return w->Mouse().State(); }
 
     // The readout box as it must look for the pointer at p, drawn apart on a fresh surface.
     QImage ExpectedBox(Point p, bool measuring, Point origin) {
@@ -110,7 +110,7 @@ TEST(ImageMouse, MeasurementLineDrawnMovedAndErased) {
     rig.Move(200, 300);
     rig.Click(Qt::RightButton, 200, 300);
     EXPECT_EQ(rig.State().MeasureMode, 1);
-    EXPECT_EQ(rig.State().MeasureOrigin(), (Point{200, 300}));
+    EXPECT_EQ(rig.State().MeasureOrigin.Get(), (Point{200, 300}));
     EXPECT_EQ(rig.view->cursor().shape(), Qt::BlankCursor);
 
     rig.Move(400, 300);
@@ -154,7 +154,7 @@ TEST(ImageMouse, SideScanLineStaysLevelAndRunModeSwitchEndsIt) {
     const QImage shot = rig.Shot();
     // Reversed grey: the line is black on the light picture.
     EXPECT_EQ(Pixel(shot, 400, 200), Black);
-    EXPECT_EQ(rig.State().LastTarget(), (Point{300, 200}));
+    EXPECT_EQ(rig.w->Mouse().LastTarget(), (Point{300, 200}));
     EXPECT_EQ(rig.Crop(shot), rig.ExpectedBox({300, 200}, true, {500, 200}));
 
     rig.w->openPlaybackFile = nullptr;  // only the mode switch, no file dialog
@@ -206,7 +206,7 @@ TEST(ImageMouse, PipelineRedrawsWhileThePointerMoves) {
     stop = true;
     shots.join();
     EXPECT_EQ(mouse.State().MeasureBusy.load(), 0);
-    EXPECT_EQ(mouse.State().LastTarget(), (Point{399, 399}));
+    EXPECT_EQ(mouse.LastTarget(), (Point{399, 399}));
     mouse.RedrawAfterShot();
     EXPECT_EQ(Pixel(rig.Shot(), 250, 250), LightGrey);
     EXPECT_EQ(rig.Crop(rig.Shot()), rig.ExpectedBox({399, 399}, true, {100, 100}));
