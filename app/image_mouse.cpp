@@ -30,6 +30,9 @@ ImageMouse::ImageMouse(SonarSettings& settings, InputState& input, SonarImage& i
     : settings_(settings), image_(image), panel_(panel), surface_(surface), state_(input) {}
 
 void ImageMouse::OnMouse(MouseEventKind kind, Point p) {
+    // A mode or source switch may have ended the measurement without us: the pointer follows.
+    if (pointerHidden_ && !state_.MeasureMode)
+        HidePointer(false);
     const bool inside = MeasureArea.Contains(p);
     switch (kind) {
         case MouseEventKind::Move:
@@ -91,8 +94,7 @@ void ImageMouse::RightClick(Point p) {
     if (on) {
         state_.MeasureOrigin = p;
     }
-    if (onPointerHidden)
-        onPointerHidden(on);
+    HidePointer(on);
     DrawMeasureLine(p, false);
     ShowReadouts(p);
 }
@@ -102,9 +104,14 @@ void ImageMouse::EndMeasurement() {
         return;
     state_.MeasureMode = 0;
     state_.MeasureLineShown = 0;
-    if (onPointerHidden)
-        onPointerHidden(false);
+    HidePointer(false);
     DrawMeasureLine(lastTarget_.Get(), false);
+}
+
+void ImageMouse::HidePointer(bool hidden) {
+    pointerHidden_ = hidden;
+    if (onPointerHidden)
+        onPointerHidden(hidden);
 }
 
 void ImageMouse::ShowReadouts(Point p) {

@@ -58,12 +58,14 @@ class ImageMouse final : public MeasurementHook {
     void RightClick(Point p);
     void DrawLineAndMarks(Point target, bool line);
     void ShowReadoutsLocked(Point p);
+    void HidePointer(bool hidden);
 
     SonarSettings& settings_;
     SonarImage& image_;
     StatusPanel& panel_;
     DrawSurface& surface_;
     InputState& state_;
+    bool pointerHidden_ = false;                               // user-interface thread only
     SharedPoint lastTarget_;                                   // the end of the line last drawn
     SharedPoint lastPoint_{{ImageCentre.x}, {ImageCentre.y}};  // where readouts were last asked
     std::mutex readoutMutex_;

@@ -161,6 +161,15 @@ TEST(ImageMouse, SideScanLineStaysLevelAndRunModeSwitchEndsIt) {
     rig.w->SelectSource(true);
     EXPECT_EQ(rig.State().MeasureMode, 0);
     EXPECT_NE(Pixel(rig.Shot(), 400, 200), Black);
+    rig.Move(300, 300);
+    EXPECT_EQ(rig.view->cursor().shape(), Qt::BitmapCursor);
+
+    // Whoever ends a measurement, the pointer comes back with the next move.
+    rig.Click(Qt::RightButton, 300, 300);
+    EXPECT_EQ(rig.view->cursor().shape(), Qt::BlankCursor);
+    rig.State().MeasureMode = 0;
+    rig.Move(310, 300);
+    EXPECT_EQ(rig.view->cursor().shape(), Qt::BitmapCursor);
 }
 
 TEST(ImageMouse, MagnifierFreezesOnLeftClickAndWaitsForAnOpenMenu) {
