@@ -10,6 +10,7 @@
 #include "app/acquisition_link.h"
 #include "config/ini_settings.h"
 #include "app/file_session.h"
+#include "app/survey_wiring.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -76,6 +77,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
+    InstallSurvey(sys, w, *acquisition, *files_, hooks);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
         sys.settings.RunMode = 1;
