@@ -9,7 +9,7 @@ void ConnectImageMouse(ImageMouse& mouse, HostWindow& host) {
     FramebufferView* view = host.View();
     // Column 598 is range 0 of a port-side line: the measuring area reaches it.
     view->imageArea = MeasureArea;
-    host.onMenuOpened = [&mouse] { mouse.OnMenuOpened(); };
+    host.onMenuInit = [&mouse] { mouse.OnMenuOpened(); };
     mouse.onPointerHidden = [view](bool hidden) {
         const QCursor cursor =
             hidden ? QCursor(Qt::BlankCursor)
