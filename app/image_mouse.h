@@ -35,6 +35,8 @@ class ImageMouse final : public MeasurementHook {
     std::function<float()> heading;
 
     void OnMouse(MouseEventKind kind, Point p);
+    // The pointer left the window (no move outside the image may have come first).
+    void OnPointerLeft();
     // A menu of the main window is being opened.
     void OnMenuOpened() { state_.MenuOpen = 1; }
     // The shot pipeline leaves the magnifier alone while it is frozen or a menu is open.
