@@ -5,7 +5,6 @@
 // line and the readouts from the acquisition thread, so the shared state is atomic and the
 // line drawing is serialised by MeasureBusy.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
