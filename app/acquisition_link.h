@@ -54,7 +54,26 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
             peripherals->OnAzimuthDriveNotFound();
     }
 
+    // The automated scans (app/survey_wiring.cpp).
+    AcquisitionSeams* scans = nullptr;
+    bool AutomatedScanRunning() override { return scans && scans->AutomatedScanRunning(); }
+    void AutoAzimuthScanStep() override {
+        if (scans)
+            scans->AutoAzimuthScanStep();
+    }
+    void RunAutoProfileScan(int32_t kind) override {
+        if (scans)
+            scans->RunAutoProfileScan(kind);
+    }
+    void RunAutoAzimuthDialog() override {
+        if (scans)
+            scans->RunAutoAzimuthDialog();
+    }
+
   private:
+    // A port this user may not open says why, on the terminal and in the window.
+    void ReportPortAccess(int32_t port, const std::string& path);
+
     SonarSystem& system_;
     MainWindow* window_ = nullptr;
     AcquisitionThread thread_;

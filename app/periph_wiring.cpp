@@ -9,6 +9,7 @@
 #include "display/peripheral_windows.h"
 #include "display/qt/child_canvas.h"
 #include "display/qt/peripheral_views.h"
+#include "files/auto_scan_context.h"
 #include "head/azimuth_drive.h"
 #include "head/head_scan.h"
 
@@ -67,6 +68,8 @@ Peripherals::~Peripherals() {
     live_.stopGps = nullptr;
     files_.Commands().Recorder().SetGpsSource(nullptr);
     files_.onPlayedRecord = nullptr;
+    if (profileContext_)
+        profileContext_->positionAndAttitude = nullptr;
     window_.seams.changeAzimuth = nullptr;
     window_.refreshDiagnostics = nullptr;
     window_.refreshOrientationWindow = nullptr;
@@ -320,6 +323,23 @@ void Peripherals::StartGps() {
 
 void Peripherals::StopGps() {
     gps_.StopGps();
+}
+
+void Peripherals::FillProfileContexts(ShotHooks& hooks) {
+    profileContext_ = dynamic_cast<StampProfileContext*>(hooks.profileContext);
+    if (!profileContext_)
+        return;
+    profileContext_->positionAndAttitude = [this](ProfileContext& c) {
+        if (system_.settings.UseGPS == 1) {
+            const GpsFields f = system_.gps.Copy();
+            std::memcpy(c.GpsPosition.data(), f.PositionText.data(),
+                        std::min(c.GpsPosition.size() - 1, GpsPositionTextSize));
+            c.GpsAltitude = static_cast<int32_t>(f.Altitude);
+        }
+        c.Pitch = system_.orientation.FilteredPitch;
+        c.Roll = system_.orientation.FilteredRoll;
+        c.Heading = system_.orientation.FilteredHeading;
+    };
 }
 
 std::unique_ptr<Peripherals> InstallPeripherals(SonarSystem& system, MainWindow& window,

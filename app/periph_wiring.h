@@ -53,6 +53,8 @@ class Peripherals final : public LinkHooks,
     void OnRunModeApplied();
     void StartGps();
     void StopGps();
+    // Profile records (and so the XYZ files) take the GPS position and the attitude from here.
+    void FillProfileContexts(ShotHooks& hooks);
 
     // Any thread: queue a repaint of a child window when it is shown.
     void RedrawAzimuth();
@@ -77,6 +79,7 @@ class Peripherals final : public LinkHooks,
     QPointer<ChildCanvas> orientationView_;
     QPointer<ChildCanvas> diagnosticsView_;
     QPointer<HeadScanWindowView> scanView_;
+    class StampProfileContext* profileContext_ = nullptr;
 };
 
 // Builds the peripherals and plugs them into the window, the acquisition and the files layer.

@@ -10,6 +10,7 @@
 #include "app/acquisition_link.h"
 #include "app/file_session.h"
 #include "app/periph_wiring.h"
+#include "app/survey_wiring.h"
 #include "config/ini_settings.h"
 #include "sim/head_simulator.h"
 
@@ -51,6 +52,8 @@ bool Program::Start(std::string& error, bool showSplash) {
         sim::SimulatorOptions simOptions;
         simOptions.gps = sys.settings.UseGPS == 1;
         simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
+        if (!options_.simulateScene.empty())
+            sim::ParseSceneName(options_.simulateScene, simOptions.scene);
         simOptions.gpsSentence =
             sys.settings.GPSType == 0 ? sim::NmeaSentence::Gll : sim::NmeaSentence::Gga;
         if (!simulator_->Start(simOptions)) {
@@ -84,10 +87,13 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.view = &w;
     hooks.panel = &w;
     hooks.magnifier = &w;
+    hooks.measurement = &w.Mouse();
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
     peripherals_ = InstallPeripherals(sys, w, *acquisition, *files_);
+    InstallSurvey(sys, w, *acquisition, *files_, hooks);
+    peripherals_->FillProfileContexts(hooks);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
         sys.settings.RunMode = 1;

@@ -35,6 +35,8 @@ struct SimulatorOptions {
     // where it was sent; 0 turns by azimuthStepsPerReply and answers every command.
     double azimuthStepsPerSecond = 0.0;
     int32_t orientationOutlierEvery = 40;  // replies between wild readings (0: none)
+    SceneKind scene = SceneKind::Harbour;
+    bool mountedUp = false;  // the transducer points up: its sweep turns the other way
 };
 
 struct SimulatorStats {
