@@ -4,8 +4,10 @@
 #include <cstdio>
 
 #include "app/program.h"
+#include "app/signal_bridge.h"
 
 int main(int argc, char** argv) {
+    tarvisk::IgnoreWriteErrorSignals();
     tarvisk::CommandLineOptions options;
     std::string error;
     if (!tarvisk::ParseCommandLine(argc, argv, options, error)) {
@@ -24,5 +26,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarvisk: %s\n", error.c_str());
         return 1;
     }
-    return QApplication::exec();
+    tarvisk::SignalBridge bridge([&program](int number) {
+        std::fprintf(stderr, "tarvisk: signal %d, closing\n", number);
+        program.CloseOnSignal();
+    });
+    const int status = QApplication::exec();
+    return status != 0 ? status : program.ExitStatus();
 }

@@ -15,7 +15,9 @@ RecordReader::~RecordReader() {
 
 bool RecordReader::Open(const std::string& path) {
     Close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO named like a data file is refused instead of waiting for a
+    // writer forever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -23,6 +25,7 @@ bool RecordReader::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
     size_ = st.st_size;
     wholeEnd_ = -1;
