@@ -5,6 +5,7 @@
 
 #include "app/program.h"
 #include "app/signal_bridge.h"
+#include "tarvisk_version.h"
 
 int main(int argc, char** argv) {
     tarvisk::IgnoreWriteErrorSignals();
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
     if (!tarvisk::ParseCommandLine(argc, argv, options, error)) {
         std::fprintf(stderr, "tarvisk: %s\n", error.c_str());
         return 2;
+    }
+    if (options.version) {
+        std::printf("tarvisk %s\n", TARVISK_VERSION);
+        return 0;
     }
     if (options.help) {
         std::fputs(tarvisk::CommandLineHelp("tarvisk").c_str(), stdout);
