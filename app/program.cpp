@@ -9,7 +9,11 @@
 
 #include "app/acquisition_link.h"
 #include "app/file_session.h"
+<<<<<<< HEAD
 #include "config/ini_settings.h"
+=======
+#include "app/survey_wiring.h"
+>>>>>>> main
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -72,9 +76,11 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.view = &w;
     hooks.panel = &w;
     hooks.magnifier = &w;
+    hooks.measurement = &w.Mouse();
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
+    InstallSurvey(sys, w, *acquisition, *files_, hooks);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
         sys.settings.RunMode = 1;
