@@ -9,11 +9,8 @@
 
 #include "app/acquisition_link.h"
 #include "app/file_session.h"
-<<<<<<< HEAD
-#include "config/ini_settings.h"
-=======
 #include "app/survey_wiring.h"
->>>>>>> main
+#include "config/ini_settings.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
