@@ -38,6 +38,8 @@ bool Program::Start(std::string& error, bool showSplash) {
     if (options_.simulate) {
         simulator_ = std::make_unique<sim::HeadSimulator>();
         sim::SimulatorOptions simOptions;
+        if (!options_.simulateScene.empty())
+            sim::ParseSceneName(options_.simulateScene, simOptions.scene);
         if (!simulator_->Start(simOptions)) {
             error = "The head simulator could not start: " + simulator_->Error();
             return false;
