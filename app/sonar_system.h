@@ -40,6 +40,7 @@ struct SonarSystem {
     GpsState gps;
     HeadScanState headScan;
     std::string iniPath;
+    std::string iniReadError;  // TARVISK.INI could not be read at start: it is never written
 };
 
 }  // namespace tarvisk
