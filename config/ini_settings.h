@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/sonar_settings.h"
 #include "config/ini_file.h"
 #include "config/port_map.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
