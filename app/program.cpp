@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/acquisition_link.h"
+#include "app/config_wiring.h"
 #include "config/ini_settings.h"
 #include "app/file_session.h"
 #include "sim/head_simulator.h"
@@ -75,6 +76,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
+    InstallConfigWiring(sys, w, *link_);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
         sys.settings.RunMode = 1;

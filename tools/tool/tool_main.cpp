@@ -11,6 +11,7 @@ namespace tarvisk {
 
 // Subcommands kept in other files of this folder: declare them here, then add a row below.
 extern const ToolCommand KsdToolCommand;
+extern const ToolCommand CfgToolCommand;
 
 namespace {
 
@@ -22,6 +23,7 @@ const ToolCommand DecodeToolCommand{"decode", "check and decode one head reply g
 const ToolCommand* const Commands[] = {
     &CommandToolCommand, &DecodeToolCommand,
     &KsdToolCommand,
+    &CfgToolCommand,
 };
 
 void PrintUsage(std::ostream& out) {
