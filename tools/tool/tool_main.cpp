@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "head/service_commands.h"
+#include "tarvisk_version.h"
 #include "tools/tool/tool_command.h"
 
 namespace tarvisk {
@@ -21,7 +22,8 @@ const ToolCommand DecodeToolCommand{"decode", "check and decode one head reply g
                                     RunDecodeTool};
 
 const ToolCommand* const Commands[] = {
-    &CommandToolCommand, &DecodeToolCommand,
+    &CommandToolCommand,
+    &DecodeToolCommand,
     &KsdToolCommand,
     &CfgToolCommand,
 };
@@ -29,6 +31,7 @@ const ToolCommand* const Commands[] = {
 void PrintUsage(std::ostream& out) {
     out << "usage: tarvisk-tool SUBCOMMAND [ARGS...]\n"
            "       tarvisk-tool SUBCOMMAND --help\n"
+           "       tarvisk-tool --version\n"
            "\n"
            "Service and batch work for Tarvisk without a window.\n"
            "\n"
@@ -51,6 +54,10 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         PrintUsage(std::cerr);
         return ToolUsageError;
+    }
+    if (args[0] == "--version") {
+        std::cout << "tarvisk-tool " << TARVISK_VERSION << '\n';
+        return ToolOk;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         if (args[0] == "help" && args.size() > 1) {
