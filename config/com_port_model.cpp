@@ -1,5 +1,7 @@
 #include "config/com_port_model.h"
 
+#include "platform/port_access.h"
+
 namespace tarvisk {
 
 std::string GpsBaudText(int32_t gpsBaudRate) {
@@ -64,7 +66,7 @@ DialogMessages ComPortModel::MapPort(int32_t port, const std::string& path) {
     checks_[port] = CheckSerialDevice(path);
     present_[port] = checks_[port].access == DeviceAccess::Usable;
     if (checks_[port].access == DeviceAccess::NoPermission)
-        return {{"ComPort Setup", PermissionFixText(path, checks_[port].group)}};
+        return {{"ComPort Setup", CheckPortAccess(path).message}};
     return {};
 }
 

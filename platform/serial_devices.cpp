@@ -1,8 +1,6 @@
 #include "platform/serial_devices.h"
 
 #include <fcntl.h>
-#include <grp.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -53,11 +51,6 @@ std::vector<SerialDevice> ListSerialDevices(const std::string& root) {
 
 DeviceCheck CheckSerialDevice(const std::string& path) {
     DeviceCheck check;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        if (const group* g = ::getgrgid(info.st_gid))
-            check.group = g->gr_name;
-    }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
         ::close(fd);
@@ -70,12 +63,6 @@ DeviceCheck CheckSerialDevice(const std::string& path) {
                    : error == EACCES || error == EPERM                  ? DeviceAccess::NoPermission
                                                                         : DeviceAccess::Other;
     return check;
-}
-
-std::string PermissionFixText(const std::string& path, const std::string& group) {
-    const std::string g = group.empty() ? "dialout" : group;
-    return "No permission to open " + path + ".\nIt belongs to the group \"" + g +
-           "\": add your user to it (sudo usermod -aG " + g + " $USER), then log out and in again.";
 }
 
 }  // namespace tarvisk

@@ -20,14 +20,10 @@ enum class DeviceAccess { Usable, Missing, NoPermission, Other };
 
 struct DeviceCheck {
     DeviceAccess access = DeviceAccess::Other;
-    std::string group;  // the group owning the device, when known
     std::string reason;
 };
 
 // Opens the device for reading and writing without waiting for a carrier, closes it again.
 DeviceCheck CheckSerialDevice(const std::string& path);
-
-// The operator's fix for a device refused for lack of permission.
-std::string PermissionFixText(const std::string& path, const std::string& group);
 
 }  // namespace tarvisk

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +13,7 @@
 
 #include "config/user_text_model.h"
 #include "platform/serial_devices.h"
+#include "tarvisk_version.h"
 
 namespace tarvisk {
 namespace {
@@ -399,9 +399,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     logo->setPixmap(QPixmap(QStringLiteral(":/tarvisk/logo.png")));
     logo->setAlignment(Qt::AlignCenter);
     layout->addWidget(logo);
-    const QString version = QCoreApplication::applicationVersion().isEmpty()
-                                ? QStringLiteral("0.1")
-                                : QCoreApplication::applicationVersion();
+    const QString version = QStringLiteral(TARVISK_VERSION);
     for (const QString& line :
          {QStringLiteral("Tarvisk Digital Sonar"), QStringLiteral("for K260 sonar heads on Linux"),
           QStringLiteral("Version ") + version, QStringLiteral("Head link 115,200 bps")}) {
