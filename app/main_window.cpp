@@ -53,6 +53,8 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     panel_ = std::make_unique<StatusPanel>(settings_, *framebuffer_, layout_, system_.link.Shot,
                                            system_.image, system_.imaging);
     system_.drawing.SetView(this);
+    mouse_ = std::make_unique<ImageMouse>(settings_, input, system_.image, *panel_, *framebuffer_);
+    ConnectImageMouse(*mouse_, *host_);
 
     ApplyMenuStateFromSettings();
     ProbePorts(settings_, system_.ports.paths, system_.portAvailability);
@@ -165,6 +167,7 @@ void MainWindow::ApplyRunMode() {
     // 1. Counters and modes that belong to the old source.
     link_.ResetNoDataCounters();
     panel_->State().ReverseAvailable = 0;
+    mouse_->EndMeasurement();
     // 2. Everything that reads from or writes to a source stops.
     if (fileCommands)
         fileCommands->CloseAll();
@@ -276,8 +279,7 @@ void MainWindow::MouseEvent(MouseEventKind kind, Point p) {
             return;
         }
     }
-    if (kind == MouseEventKind::Move && ImageArea.Contains(p) && settings_.PixelZoom == 1)
-        panel_->RefreshMagnifier(p);
+    mouse_->OnMouse(kind, p);
     if (onPanelMouse)
         onPanelMouse(kind, p);
 }
@@ -306,6 +308,8 @@ void MainWindow::DrawGridLabel() {
 }
 
 void MainWindow::RefreshMagnifier() {
+    if (mouse_->MagnifierHeld())
+        return;
     panel_->RefreshMagnifier();
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "app/feature_seams.h"
+#include "app/image_mouse.h"
+#include "app/input_state.h"
 #include "app/live_link.h"
 #include "app/menu_resource.h"
 #include "app/sonar_system.h"
@@ -44,6 +46,7 @@ class MainWindow : public ImageViewHook,
     MenuModel& Menu() { return menu_; }
     Framebuffer& Surface() { return *framebuffer_; }
     SonarSystem& System() { return system_; }
+    ImageMouse& Mouse() { return *mouse_; }
 
     // Colour table, image clear, first paint and show (start-up steps 9 and 10).
     void Show();
@@ -72,6 +75,8 @@ class MainWindow : public ImageViewHook,
     std::function<void(LinkStatusFacts&)> fillLinkStatusFacts;
     // Dialogs and scans built by other parts of the program.
     FeatureSeams seams;
+    // Run state of the panel, keyboard and mouse input.
+    InputState input;
     // Scripted runs: warnings go to stderr instead of a modal box on close.
     bool scripted = false;
 
@@ -142,6 +147,7 @@ class MainWindow : public ImageViewHook,
     std::unique_ptr<Framebuffer> framebuffer_;
     std::unique_ptr<HostWindow> host_;
     std::unique_ptr<StatusPanel> panel_;
+    std::unique_ptr<ImageMouse> mouse_;
     int32_t lastRunMode_ = -1;  // no mode seen yet: the first switch draws the grid
     bool closedForMinimise_ = false;
     bool closed_ = false;

@@ -11,6 +11,7 @@
 #include "app/config_wiring.h"
 #include "config/ini_settings.h"
 #include "app/file_session.h"
+#include "app/survey_wiring.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -73,10 +74,12 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.view = &w;
     hooks.panel = &w;
     hooks.magnifier = &w;
+    hooks.measurement = &w.Mouse();
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
     InstallConfigWiring(sys, w, *link_);
+    InstallSurvey(sys, w, *acquisition, *files_, hooks);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
         sys.settings.RunMode = 1;

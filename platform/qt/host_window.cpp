@@ -74,6 +74,13 @@ void FramebufferView::mouseReleaseEvent(QMouseEvent* event) {
         onMouse(MouseEventKind::LeftUp, p);
 }
 
+void FramebufferView::leaveEvent(QEvent* event) {
+    // A quick move off the window sends no move outside the image first.
+    if (onLeave)
+        onLeave();
+    QWidget::leaveEvent(event);
+}
+
 HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
     : framebuffer_(framebuffer), menu_(menu) {
     view_ = new FramebufferView(framebuffer, this);
@@ -121,6 +128,10 @@ void HostWindow::BuildMenus(QWidget* parent, const std::vector<MenuItemSpec>& it
         if (item.kind == MenuItemSpec::Submenu) {
             QMenu* sub = topLevel ? static_cast<QMenuBar*>(parent)->addMenu(Q(item.text))
                                   : static_cast<QMenu*>(parent)->addMenu(Q(item.text));
+            connect(sub, &QMenu::aboutToShow, this, [this] {
+                if (onMenuInit)
+                    onMenuInit();
+            });
             BuildMenus(sub, item.children, false);
             continue;
         }
