@@ -28,11 +28,18 @@ std::vector<std::vector<int>> LoggedFrames(const std::filesystem::path& log) {
     return frames;
 }
 
-void RunEventsFor(int milliseconds) {
+// Runs the window until the head has been sent a frame for the given range (metres), or a
+// generous time has passed on a busy machine.
+bool RunUntilRangeSent(const std::filesystem::path& log, int meters) {
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < milliseconds)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (t.elapsed() < 30000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        for (const auto& f : LoggedFrames(log))
+            if (f[3] == meters)
+                return true;
+    }
+    return false;
 }
 
 TEST(AutoSetupLive, RangeChangeSendsTheRowToTheHead) {
@@ -60,14 +67,14 @@ TEST(AutoSetupLive, RangeChangeSendsTheRowToTheHead) {
     ASSERT_TRUE(program.Start(error, false)) << error;
     SonarSettings& s = program.System().settings;
     EXPECT_EQ(s.ConfigFile.Get(), cfg);
-    RunEventsFor(800);
+    EXPECT_TRUE(RunUntilRangeSent(dir / "commands.log", 30));
 
     // The operator steps the range to 200 m.
     s.Range = 14;
     program.Window().Panel().DrawRangeReadout();
     s.ClearRequest = 1;
     s.ParametersChanged = 1;
-    RunEventsFor(800);
+    EXPECT_TRUE(RunUntilRangeSent(dir / "commands.log", 200));
     program.Window().Close();
     head.Stop();
 
