@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/acquisition_link.h"
+#include "app/config_wiring.h"
 #include "app/file_session.h"
 #include "app/periph_wiring.h"
 #include "app/survey_wiring.h"
@@ -92,6 +93,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
     peripherals_ = InstallPeripherals(sys, w, *acquisition, *files_);
+    InstallConfigWiring(sys, w, *link_);
     InstallSurvey(sys, w, *acquisition, *files_, hooks);
     peripherals_->FillProfileContexts(hooks);
     sys.pipeline.SetHooks(hooks);

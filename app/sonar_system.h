@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/port_map.h"
+#include "config/user_config.h"
 #include "head/gps_fix.h"
 #include "head/head_link.h"
 #include "head/head_scan.h"
@@ -26,6 +27,7 @@ struct SonarSystem {
     SonarSettings settings;
     LiveCopy liveCopy;
     PortMap ports;
+    UserConfig userConfig;
     PortAvailability portAvailability;
     HeadLink link{settings};
     SonarImage image;

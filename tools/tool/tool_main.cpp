@@ -14,6 +14,7 @@ namespace tarvisk {
 extern const ToolCommand KsdToolCommand;
 extern const ToolCommand HeadToolCommand;
 extern const ToolCommand GpsToolCommand;
+extern const ToolCommand CfgToolCommand;
 
 namespace {
 
@@ -23,7 +24,8 @@ const ToolCommand DecodeToolCommand{"decode", "check and decode one head reply g
                                     RunDecodeTool};
 
 const ToolCommand* const Commands[] = {
-    &CommandToolCommand, &DecodeToolCommand, &KsdToolCommand, &HeadToolCommand, &GpsToolCommand,
+    &CommandToolCommand, &DecodeToolCommand, &KsdToolCommand,
+    &CfgToolCommand,     &HeadToolCommand,   &GpsToolCommand,
 };
 
 void PrintUsage(std::ostream& out) {
