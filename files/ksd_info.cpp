@@ -4,7 +4,8 @@
 
 namespace tarvisk {
 
-KsdSummary SummarizeKsdFile(const std::string& path) {
+KsdSummary SummarizeKsdFile(const std::string& path,
+                            const std::function<void(int64_t, int64_t)>& progress) {
     KsdSummary s;
     RecordReader reader;
     if (!reader.Open(path))
@@ -48,6 +49,8 @@ KsdSummary SummarizeKsdFile(const std::string& path) {
             s.FirstStamp = stamp;
         s.LastStamp = std::move(stamp);
         at += size;
+        if (progress)
+            progress(at, s.FileSize);
     }
     s.WholeEnd = at;
     return s;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "files/ksd_record.h"
@@ -23,6 +24,8 @@ struct KsdSummary {
     std::string TailReason;             // why the tail is not a record
 };
 
-KsdSummary SummarizeKsdFile(const std::string& path);
+// progress, when given, is told the bytes read so far and the file size after each record.
+KsdSummary SummarizeKsdFile(const std::string& path,
+                            const std::function<void(int64_t, int64_t)>& progress = {});
 
 }  // namespace tarvisk

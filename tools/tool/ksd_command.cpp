@@ -50,7 +50,10 @@ constexpr std::string_view KsdHelp =
     "Exit status: 0 done, 1 the file could not be read or a frame not written, 2 usage.\n";
 
 int Info(const std::string& path, std::ostream& out, std::ostream& err) {
-    const KsdSummary s = SummarizeKsdFile(path);
+    ToolProgress progress("ksd info " + path);
+    const KsdSummary s = SummarizeKsdFile(
+        path, [&](int64_t done, int64_t total) { progress.Update(done, total); });
+    progress.Finish();
     if (!s.Opened) {
         err << "tarvisk-tool ksd: cannot open " << path << "\n";
         return KsdFailure;
