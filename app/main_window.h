@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/feature_seams.h"
+#include "app/input_state.h"
 #include "app/live_link.h"
 #include "app/menu_resource.h"
 #include "app/sonar_system.h"
@@ -25,6 +26,8 @@
 namespace tarvisk {
 
 class FileCommands;
+class PanelInput;
+class PanelInputView;
 
 // Measures the layout units from the fonts and style the host will draw with.
 PanelMetrics MeasurePanelMetrics();
@@ -72,6 +75,13 @@ class MainWindow : public ImageViewHook,
     std::function<void(LinkStatusFacts&)> fillLinkStatusFacts;
     // Dialogs and scans built by other parts of the program.
     FeatureSeams seams;
+    // Run state of the panel, keyboard and mouse input.
+    InputState input;
+    // Refreshes the measurement readouts at the last pointer point (set by the measurement
+    // cursor when it is built in).
+    std::function<void()> refreshMeasureReadouts;
+    PanelInput& Input() { return *panelInput_; }
+    PanelInputView& InputView() { return *panelInputView_; }
     // Scripted runs: warnings go to stderr instead of a modal box on close.
     bool scripted = false;
 
@@ -102,6 +112,8 @@ class MainWindow : public ImageViewHook,
     void ClearImageAndHistory();
     void ApplyMenuStateFromSettings();
     void ToggleProfileGrid();
+    // A warning box (stderr in scripted runs).
+    void Warn(const std::string& title, const std::string& text);
 
   private:
     // menu_commands.cpp
@@ -126,13 +138,14 @@ class MainWindow : public ImageViewHook,
     void CmdSimulateAzimuth();
     void CmdOrientationModule();
     void CmdAbout();
+    void CmdSoundVelocity();
 
     void MouseEvent(MouseEventKind kind, Point p);
     void SetPlaybackMenuState();
     void SetLiveMenuState();
-    void Warn(const std::string& title, const std::string& text);
+    void KeyEvent(int key, bool down);
     // Runs an installed feature, or says that it is not available yet.
-    void RunFeature(const std::function<void()>& feature, const char* name);
+    bool RunFeature(const std::function<void()>& feature, const char* name);
 
     SonarSystem& system_;
     SonarSettings& settings_;
@@ -142,6 +155,8 @@ class MainWindow : public ImageViewHook,
     std::unique_ptr<Framebuffer> framebuffer_;
     std::unique_ptr<HostWindow> host_;
     std::unique_ptr<StatusPanel> panel_;
+    std::unique_ptr<PanelInputView> panelInputView_;
+    std::unique_ptr<PanelInput> panelInput_;
     int32_t lastRunMode_ = -1;  // no mode seen yet: the first switch draws the grid
     bool closedForMinimise_ = false;
     bool closed_ = false;

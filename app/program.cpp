@@ -8,8 +8,8 @@
 #include <cstdio>
 
 #include "app/acquisition_link.h"
-#include "config/ini_settings.h"
 #include "app/file_session.h"
+#include "config/ini_settings.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -37,6 +37,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     if (options_.simulate) {
         simulator_ = std::make_unique<sim::HeadSimulator>();
         sim::SimulatorOptions simOptions;
+        simOptions.commandLogPath = options_.simulatorLogPath;
         if (!simulator_->Start(simOptions)) {
             error = "The head simulator could not start: " + simulator_->Error();
             return false;

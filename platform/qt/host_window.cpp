@@ -121,6 +121,10 @@ void HostWindow::BuildMenus(QWidget* parent, const std::vector<MenuItemSpec>& it
         if (item.kind == MenuItemSpec::Submenu) {
             QMenu* sub = topLevel ? static_cast<QMenuBar*>(parent)->addMenu(Q(item.text))
                                   : static_cast<QMenu*>(parent)->addMenu(Q(item.text));
+            connect(sub, &QMenu::aboutToShow, this, [this] {
+                if (onMenuInit)
+                    onMenuInit();
+            });
             BuildMenus(sub, item.children, false);
             continue;
         }

@@ -53,6 +53,7 @@ class HostWindow : public QMainWindow, public WindowServices {
     std::function<void(bool minimized)> onMinimizedChanged;
     std::function<void(int key, bool down, bool autoRepeat)> onKey;
     std::function<void(char32_t)> onChar;
+    std::function<void()> onMenuInit;  // a menu of the bar is about to open
     std::function<void(MouseEventKind, Point)>& onMouse() { return view_->onMouse; }
 
     FramebufferView* View() const { return view_; }
