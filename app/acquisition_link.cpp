@@ -2,6 +2,10 @@
 
 #include "app/main_window.h"
 
+#include <cstdio>
+
+#include "platform/port_access.h"
+
 namespace tarvisk {
 
 AcquisitionLiveLink::AcquisitionLiveLink(SonarSystem& system)
@@ -13,9 +17,26 @@ AcquisitionLiveLink::~AcquisitionLiveLink() {
 
 void AcquisitionLiveLink::Start() {
     const int32_t port = system_.settings.ComPort;
-    if (!thread_.OpenHeadPort(port, system_.ports.PathFor(port)))
+    const std::string path = system_.ports.PathFor(port);
+    if (!thread_.OpenHeadPort(port, path)) {
+        ReportPortAccess(port, path);
         return;
+    }
     thread_.StartAcquisition(system_.settings.BaudIndex);
+}
+
+void AcquisitionLiveLink::ReportPortAccess(int32_t port, const std::string& path) {
+    const PortAccessProblem problem = CheckPortAccess(path);
+    if (!problem.denied)
+        return;
+    std::fprintf(stderr, "tarvisk: COM%d: %s\n", port + 1, problem.message.c_str());
+    if (!window_)
+        return;
+    char text[32];
+    std::snprintf(text, sizeof text, "No Access to COM%d", port + 1);
+    window_->Panel().DrawStatusBox(text, WhiteColour, PanelBrightRed, PanelLightGrey);
+    if (!window_->scripted)
+        window_->Host().ShowMessage("Serial Port", problem.message, MessageKind::Warning);
 }
 
 void AcquisitionLiveLink::Stop() {

@@ -37,6 +37,9 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
     void OnClockSecond() override;
 
   private:
+    // A port this user may not open says why, on the terminal and in the window.
+    void ReportPortAccess(int32_t port, const std::string& path);
+
     SonarSystem& system_;
     MainWindow* window_ = nullptr;
     AcquisitionThread thread_;

@@ -63,6 +63,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
         };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "--simulate") {
             o.simulate = true;
         } else if (arg == "--ini") {
@@ -136,6 +138,7 @@ std::string CommandLineHelp(const std::string& program) {
            "  --play FILE.KSD        start in playback with FILE.KSD\n"
            "  --record FILE.KSD      record live shots to FILE.KSD\n"
            "  --sim-log FILE         with --simulate: write every command the head hears to FILE\n"
+           "  --version              show the program's name and version\n"
            "  --help                 show this text\n\n"
            "With QT_QPA_PLATFORM=offscreen the program runs without a display.\n";
 }

@@ -9,6 +9,7 @@ namespace tarvisk {
 
 struct CommandLineOptions {
     bool help = false;
+    bool version = false;
     bool simulate = false;           // start the head simulator on a pseudo-terminal as COM1
     std::string iniPath;             // empty: TARVISK.INI in the working directory
     std::vector<std::string> ports;  // "COMn=PATH", applied after the INI file is read

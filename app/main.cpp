@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/program.h"
+#include "tarvisk_version.h"
 
 int main(int argc, char** argv) {
     tarvisk::CommandLineOptions options;
@@ -11,6 +12,10 @@ int main(int argc, char** argv) {
     if (!tarvisk::ParseCommandLine(argc, argv, options, error)) {
         std::fprintf(stderr, "tarvisk: %s\n", error.c_str());
         return 2;
+    }
+    if (options.version) {
+        std::printf("tarvisk %s\n", TARVISK_VERSION);
+        return 0;
     }
     if (options.help) {
         std::fputs(tarvisk::CommandLineHelp("tarvisk").c_str(), stdout);

@@ -30,3 +30,13 @@ convert -size 32x32 xc:none -stroke black -strokewidth 3 \
   -stroke white -strokewidth 1 \
   -draw 'line 16,2 16,12' -draw 'line 16,20 16,30' -draw 'line 2,16 12,16' -draw 'line 20,16 30,16' \
   newcur.png
+# Desktop icons for the package: the program icon drawn at 256 x 256 and scaled down to the
+# sizes desktops ask for (packaging/icons/tarvisk.svg is the same drawing).
+ICONS=../packaging/icons
+convert -size 256x256 xc:none -fill '#101c34' -draw 'roundrectangle 0,0 255,255 40,40' \
+  -fill '#1f6fb4' -draw "path 'M 128,224 L 32,56 A 192,192 0 0 1 224,56 Z'" \
+  -fill '#ffd23a' -draw "path 'M 128,224 L 96,64 A 160,160 0 0 1 160,64 Z'" \
+  -fill '#ffffff' -draw 'circle 128,224 128,212' -strip PNG32:$ICONS/tarvisk-256.png
+for s in 16 22 24 32 48 64 128; do
+  convert $ICONS/tarvisk-256.png -resize ${s}x${s} -strip PNG32:$ICONS/tarvisk-$s.png
+done

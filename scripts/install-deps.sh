@@ -3,7 +3,8 @@
 set -e
 PACKAGES="build-essential cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
-  xvfb xauth imagemagick"
+  xvfb xauth imagemagick
+  dpkg-dev file lintian desktop-file-utils appstream man-db"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

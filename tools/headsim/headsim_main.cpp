@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "sim/head_simulator.h"
+#include "tarvisk_version.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ const char* const Usage =
     "                         (its path is printed)\n"
     "  --gps-sentence KIND    GGA (default), GLL or BOTH\n"
     "  --silent-after SECONDS stop answering after this many seconds\n"
+    "  --version              show the program's name and version\n"
     "  --help                 show this text\n"
     "\n"
     "Runs until interrupted (Ctrl-C).\n";
@@ -65,6 +67,9 @@ int main(int argc, char** argv) {
         double number = 0;
         if (arg == "--help" || arg == "-h") {
             std::fputs(Usage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("tarvisk-headsim %s\n", TARVISK_VERSION);
             return 0;
         } else if (arg == "--unpaced") {
             options.unpaced = true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "head/service_commands.h"
+#include "tarvisk_version.h"
 #include "tools/tool/tool_command.h"
 
 namespace tarvisk {
@@ -20,13 +21,15 @@ const ToolCommand DecodeToolCommand{"decode", "check and decode one head reply g
                                     RunDecodeTool};
 
 const ToolCommand* const Commands[] = {
-    &CommandToolCommand, &DecodeToolCommand,
+    &CommandToolCommand,
+    &DecodeToolCommand,
     &KsdToolCommand,
 };
 
 void PrintUsage(std::ostream& out) {
     out << "usage: tarvisk-tool SUBCOMMAND [ARGS...]\n"
            "       tarvisk-tool SUBCOMMAND --help\n"
+           "       tarvisk-tool --version\n"
            "\n"
            "Service and batch work for Tarvisk without a window.\n"
            "\n"
@@ -49,6 +52,10 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         PrintUsage(std::cerr);
         return ToolUsageError;
+    }
+    if (args[0] == "--version") {
+        std::cout << "tarvisk-tool " << TARVISK_VERSION << '\n';
+        return ToolOk;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         if (args[0] == "help" && args.size() > 1) {
