@@ -133,7 +133,7 @@ void PanelInput::Press(PanelArrow arrow) {
     held_ = arrow;
     input_.PanelButtonState[arrow] = 0;
     window_.DrawArrow(arrow, true);
-    if (!Step(arrow)) {
+    if (!Step(arrow) || AtLimit(arrow)) {
         Release();
         return;
     }
@@ -165,11 +165,40 @@ void PanelInput::RepeatTick() {
     if (held_ == NoPanelArrow)
         return;
     // A mode switch or Hold in between ends the repeat as a release would.
-    if (!ArrowWorks(held_) || settings_.Hold != 0 || !Step(held_)) {
+    if (!ArrowWorks(held_) || settings_.Hold != 0 || !Step(held_) || AtLimit(held_)) {
         Release();
         return;
     }
     window_.StartRepeatTimer(input_.RepeatDelay);
+}
+
+bool PanelInput::AtLimit(PanelArrow arrow) const {
+    const bool up = IsUpArrow(arrow);
+    switch (arrow) {
+        case RangeUpArrow:
+        case RangeDownArrow:
+            return settings_.Range ==
+                   (up ? settings_.HighestRangeIndex : settings_.LowestRangeIndex);
+        case GainUpArrow:
+        case GainDownArrow:
+            return settings_.Gain == (up ? MaxGain : 0);
+        case SpeedUpArrow:
+        case SpeedDownArrow:
+            return settings_.Speed == (up ? Fastest : Slow);
+        case ModeUpArrow:
+        case ModeDownArrow:
+            return settings_.GridMode == (up ? SS : Sector);
+        case TrainUpArrow:
+        case TrainDownArrow:
+            return settings_.GridMode == SS &&
+                   settings_.SSTrain == (up ? StbdChannel : PortChannel);
+        case PlotSpeedRightArrow:
+            return settings_.PlotSpeed > 99;
+        case PlotSpeedLeftArrow:
+            return settings_.PlotSpeed < 1;
+        default:
+            return false;  // sector and train wrap
+    }
 }
 
 // ---- Steps --------------------------------------------------------------------------------
@@ -326,11 +355,14 @@ bool PanelInput::StepMode(int32_t delta) {
 
 bool PanelInput::StepPlotSpeed(bool right) {
     const int32_t before = settings_.PlotSpeed;
-    const bool more = right ? PlaybackSpeedStrip::StepRight(settings_.PlotSpeed)
-                            : PlaybackSpeedStrip::StepLeft(settings_.PlotSpeed);
-    if (settings_.PlotSpeed != before)
-        window_.DrawPlaybackSpeed();
-    return more && settings_.PlotSpeed != before;
+    if (right)
+        PlaybackSpeedStrip::StepRight(settings_.PlotSpeed);
+    else
+        PlaybackSpeedStrip::StepLeft(settings_.PlotSpeed);
+    if (settings_.PlotSpeed == before)
+        return false;
+    window_.DrawPlaybackSpeed();
+    return true;
 }
 
 // ---- Readout side effects -----------------------------------------------------------------

@@ -111,6 +111,8 @@ class PanelInput {
     PanelArrow ArrowAt(Point p) const;
     Rect ArrowRect(PanelArrow arrow) const;
     bool ArrowWorks(PanelArrow arrow) const;
+    // The arrow's value sits at its limit: a held arrow stops at once.
+    bool AtLimit(PanelArrow arrow) const;
     void Press(PanelArrow arrow);
     void Release();
 

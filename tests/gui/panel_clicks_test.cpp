@@ -102,7 +102,7 @@ TEST(PanelClicks, HeldArrowRepeatsAndStopsAtTheLimit) {
     EXPECT_EQ(w.input.PanelButtonState[GainUpArrow], 0);
     std::vector<qint64> steps;
     int32_t last = s.Gain;
-    while (clock.elapsed() < 900) {
+    while (clock.elapsed() < 1500) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
         if (s.Gain != last) {
             last = s.Gain;

@@ -229,8 +229,7 @@ TEST_F(PanelInputTest, HeldArrowRepeatsUntilLimitReleaseOrLeaving) {
     input->RepeatTick();
     EXPECT_EQ(s.Gain.Get(), 39);
     EXPECT_EQ(window.timerStarts.back(), 50);
-    input->RepeatTick();
-    input->RepeatTick();  // 40 is the limit: no change, the repeat ends
+    input->RepeatTick();  // 40 is the limit: the repeat ends with it
     EXPECT_EQ(s.Gain.Get(), 40);
     EXPECT_FALSE(window.timerRunning);
     EXPECT_EQ(state.PanelButtonState[GainUpArrow], 1);
