@@ -36,6 +36,22 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
     // AcquisitionSeams
     void OnClockSecond() override;
 
+    // The automated scans (app/survey_wiring.cpp).
+    AcquisitionSeams* scans = nullptr;
+    bool AutomatedScanRunning() override { return scans && scans->AutomatedScanRunning(); }
+    void AutoAzimuthScanStep() override {
+        if (scans)
+            scans->AutoAzimuthScanStep();
+    }
+    void RunAutoProfileScan(int32_t kind) override {
+        if (scans)
+            scans->RunAutoProfileScan(kind);
+    }
+    void RunAutoAzimuthDialog() override {
+        if (scans)
+            scans->RunAutoAzimuthDialog();
+    }
+
   private:
     // A port this user may not open says why, on the terminal and in the window.
     void ReportPortAccess(int32_t port, const std::string& path);

@@ -44,6 +44,16 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
 
     // PlaybackWindowHooks
     void ApplyScreenChanges(const ScreenChanges& changes, const PlayedRecordState& record) override;
+    void ExamineFrame() override {
+        if (frameCapture)
+            frameCapture->ExamineFrame();
+    }
+    void StopFrameCaptureAtEnd() override {
+        if (frameCapture)
+            frameCapture->StopFrameCaptureAtEnd();
+    }
+    // Auto frame capture (app/survey_wiring.cpp).
+    PlaybackWindowHooks* frameCapture = nullptr;
 
   private:
     void PlayTick();

@@ -5,6 +5,7 @@
 // whole run. Fields the shot pipeline reads on the acquisition thread are shared values.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 #include "platform/draw_surface.h"
@@ -41,6 +42,18 @@ inline constexpr int32_t KeyEntryMaxChars = 3;
 inline constexpr float CursorStepRest = 1.0f;
 inline constexpr float CursorStepMax = 16.0f;
 
+// A window point that one thread writes and another reads.
+struct SharedPoint {
+    SharedInt x{0};
+    SharedInt y{0};
+    Point Get() const { return {x, y}; }
+    SharedPoint& operator=(Point p) {
+        x = p.x;
+        y = p.y;
+        return *this;
+    }
+};
+
 struct InputState {
     // Keyboard entry of range or gain.
     int32_t KeyEntryMode = NoKeyEntry;
@@ -59,12 +72,14 @@ struct InputState {
     float CursorStep = CursorStepRest;
 
     // Mouse over the image. The pipeline reads MenuOpen, MeasureMode and MeasureBusy.
-    SharedInt MenuOpen{0};
+    SharedInt MenuOpen{0};  // a menu was opened and the pointer has not moved since
     SharedInt ZoomFrozen{0};
     SharedInt MeasureMode{0};
+    SharedInt MeasureLineShown{0};
     SharedInt PointerInImage{0};
-    Point MeasureOrigin{};
-    SharedInt MeasureBusy{0};
+    SharedPoint MeasureOrigin;  // the pipeline's redraw reads it on the acquisition thread
+    // Held by whichever thread draws the measurement line; taken with an exchange.
+    std::atomic<int32_t> MeasureBusy{0};
 };
 
 }  // namespace tarvisk

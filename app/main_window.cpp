@@ -55,6 +55,8 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     panel_ = std::make_unique<StatusPanel>(settings_, *framebuffer_, layout_, system_.link.Shot,
                                            system_.image, system_.imaging);
     system_.drawing.SetView(this);
+    mouse_ = std::make_unique<ImageMouse>(settings_, input, system_.image, *panel_, *framebuffer_);
+    ConnectImageMouse(*mouse_, *host_);
 
     panelInputView_ = std::make_unique<PanelInputView>(*this);
     panelInput_ = std::make_unique<PanelInput>(settings_, input, system_.imaging, menu_,
@@ -68,7 +70,6 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     host_->onCommand = [this](int32_t id) { OnCommand(id); };
     host_->onKey = [this](int key, bool down, bool) { KeyEvent(key, down); };
     host_->onChar = [this](char32_t c) { panelInput_->Char(c); };
-    host_->onMenuInit = [this] { input.MenuOpen = 1; };
     // The mode readout keeps the profile grid's items in step with the mode, also when a
     // played record changes it.
     panel_->onModeReadout = [this] {
@@ -194,7 +195,7 @@ void MainWindow::ApplyRunMode() {
     // 1. Counters and modes that belong to the old source.
     link_.ResetNoDataCounters();
     panel_->State().ReverseAvailable = 0;
-    input.MeasureMode = 0;
+    mouse_->EndMeasurement();
     // An entry typed for the head does not carry over into the other source.
     panelInput_->EndKeyEntry();
     // 2. Everything that reads from or writes to a source stops.
@@ -298,8 +299,7 @@ void MainWindow::Close() {
 }
 
 void MainWindow::MouseEvent(MouseEventKind kind, Point p) {
-    if (kind == MouseEventKind::Move && ImageArea.Contains(p) && settings_.PixelZoom == 1)
-        panel_->RefreshMagnifier(p);
+    mouse_->OnMouse(kind, p);
     if (onPanelMouse)
         onPanelMouse(kind, p);
     switch (kind) {
@@ -376,6 +376,8 @@ void MainWindow::DrawGridLabel() {
 }
 
 void MainWindow::RefreshMagnifier() {
+    if (mouse_->MagnifierHeld())
+        return;
     panel_->RefreshMagnifier();
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/feature_seams.h"
+#include "app/image_mouse.h"
 #include "app/input_state.h"
 #include "app/live_link.h"
 #include "app/menu_resource.h"
@@ -47,6 +48,7 @@ class MainWindow : public ImageViewHook,
     MenuModel& Menu() { return menu_; }
     Framebuffer& Surface() { return *framebuffer_; }
     SonarSystem& System() { return system_; }
+    ImageMouse& Mouse() { return *mouse_; }
 
     // Colour table, image clear, first paint and show (start-up steps 9 and 10).
     void Show();
@@ -77,9 +79,6 @@ class MainWindow : public ImageViewHook,
     FeatureSeams seams;
     // Run state of the panel, keyboard and mouse input.
     InputState input;
-    // Refreshes the measurement readouts at the last pointer point (set by the measurement
-    // cursor when it is built in).
-    std::function<void()> refreshMeasureReadouts;
     PanelInput& Input() { return *panelInput_; }
     PanelInputView& InputView() { return *panelInputView_; }
     // Scripted runs: warnings go to stderr instead of a modal box on close.
@@ -157,6 +156,7 @@ class MainWindow : public ImageViewHook,
     std::unique_ptr<StatusPanel> panel_;
     std::unique_ptr<PanelInputView> panelInputView_;
     std::unique_ptr<PanelInput> panelInput_;
+    std::unique_ptr<ImageMouse> mouse_;
     int32_t lastRunMode_ = -1;  // no mode seen yet: the first switch draws the grid
     bool closedForMinimise_ = false;
     bool closed_ = false;

@@ -341,6 +341,7 @@ bool PanelInput::StepMode(int32_t delta) {
                 settings_.Train = 270;
             else if (settings_.SSChannel == StbdChannel)
                 settings_.Train = 90;
+            window_.EndMeasurement();
             input_.MeasureMode = 0;
             break;
     }

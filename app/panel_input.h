@@ -42,7 +42,7 @@ class PanelInputWindow {
     virtual void GridPass() = 0;  // one grid drawing with the settings as they stand
     virtual void ToggleProfileGrid() = 0;
     virtual void RefreshMeasureReadouts() = 0;
-
+    virtual void EndMeasurement() = 0;  // side scan has no measurement
     // Window services.
     virtual void SelectSource(bool file) = 0;
     virtual void ToggleReverse() = 0;

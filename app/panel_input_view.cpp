@@ -80,8 +80,11 @@ void PanelInputView::ToggleProfileGrid() {
 }
 
 void PanelInputView::RefreshMeasureReadouts() {
-    if (window_.refreshMeasureReadouts)
-        window_.refreshMeasureReadouts();
+    window_.Mouse().RefreshReadouts();
+}
+
+void PanelInputView::EndMeasurement() {
+    window_.Mouse().EndMeasurement();
 }
 
 void PanelInputView::SelectSource(bool file) {

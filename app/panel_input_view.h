@@ -29,6 +29,7 @@ class PanelInputView : public PanelInputWindow {
     void GridPass() override;
     void ToggleProfileGrid() override;
     void RefreshMeasureReadouts() override;
+    void EndMeasurement() override;
     void SelectSource(bool file) override;
     void ToggleReverse() override;
     void Warn(std::string_view title, std::string_view text) override;

@@ -9,6 +9,7 @@
 
 #include "app/acquisition_link.h"
 #include "app/file_session.h"
+#include "app/survey_wiring.h"
 #include "config/ini_settings.h"
 #include "sim/head_simulator.h"
 
@@ -73,9 +74,11 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.view = &w;
     hooks.panel = &w;
     hooks.magnifier = &w;
+    hooks.measurement = &w.Mouse();
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
+    InstallSurvey(sys, w, *acquisition, *files_, hooks);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
         sys.settings.RunMode = 1;

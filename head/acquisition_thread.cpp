@@ -114,6 +114,13 @@ void AcquisitionThread::Send() {
     }
 }
 
+void AcquisitionThread::SendScanStep(uint8_t trainCode) {
+    if (!port_.IsOpen())
+        return;
+    SendScanStepCommand(link_, sender_, trainCode);
+    counters_.CommandsSent.fetch_add(1, std::memory_order_relaxed);
+}
+
 void AcquisitionThread::ShowStatus(bool visible) {
     if (visible) {
         view_.ShowLinkStatus(LinkStatusShownText, LinkStatusShownFill, LinkStatusShownFrame,

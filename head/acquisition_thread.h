@@ -91,6 +91,9 @@ class AcquisitionThread {
     void SetSendTiming(const SendTiming& timing) { sender_.SetTiming(timing); }
     // Resets the no-data counters (an azimuth exchange starts, for example).
     void ResetNoDataCounters();
+    // Acquisition thread only (the automated scans): the last command with this train code,
+    // sector 0 and step 1, which parks the head at the start of the sector.
+    void SendScanStep(uint8_t trainCode);
 
   private:
     void Loop();

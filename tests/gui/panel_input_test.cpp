@@ -19,7 +19,7 @@ struct RecordingWindow : PanelInputWindow {
     std::vector<int32_t> timerStarts;
     bool timerRunning = false;
     int32_t redraws = 0, clears = 0, gridPasses = 0, profileGridToggles = 0, dials = 0;
-    int32_t reverseToggles = 0, revPresses = 0;
+    int32_t reverseToggles = 0, revPresses = 0, measurementsEnded = 0;
     std::vector<bool> sources;
     std::vector<std::pair<PanelArrow, bool>> arrows;
     Point pointer{100, 100};
@@ -46,6 +46,7 @@ struct RecordingWindow : PanelInputWindow {
         settings->ProfileGrid = settings->ProfileGrid ? 0 : 1;
     }
     void RefreshMeasureReadouts() override {}
+    void EndMeasurement() override { ++measurementsEnded; }
     void SelectSource(bool file) override { sources.push_back(file); }
     void ToggleReverse() override { ++reverseToggles; }
     void Warn(std::string_view title, std::string_view text) override {
@@ -208,6 +209,7 @@ TEST_F(PanelInputTest, ModeStepKeepsEachModesSectorAndTrain) {
     EXPECT_EQ(s.Train.Get(), 90);
     EXPECT_EQ(window.profileGridToggles, 1);
     EXPECT_EQ(state.MeasureMode.Get(), 0);
+    EXPECT_EQ(window.measurementsEnded, 1);
     EXPECT_FALSE(menu.IsEnabled(IdProfileGrid));
     EXPECT_FALSE(menu.IsEnabled(IdZeroDown));
 

@@ -12,6 +12,8 @@
 #include "files/ksd_info.h"
 #include "head/service_commands.h"
 #include "imaging/palette.h"
+#include "tools/tool/ksd_xyz.h"
+#include "tools/tool/progress.h"
 #include "tools/tool/tool_command.h"
 
 namespace tarvisk {
@@ -23,6 +25,8 @@ constexpr int KsdFailure = 1;
 constexpr std::string_view KsdHelp =
     "usage: tarvisk-tool ksd info FILE\n"
     "       tarvisk-tool ksd render FILE --out DIR [--every N] [--ini FILE] [Key=Value ...]\n"
+    "       tarvisk-tool ksd xyz FILE --form vertical|horizontal|azimuth [--out FILE.XYZ]\n"
+    "                            [--ini FILE] [Key=Value ...]\n"
     "\n"
     "info    Prints the number of records, the size codes and reply types seen, the first\n"
     "        and last time stamps, whether the file plays backwards, whether it carries GPS\n"
@@ -33,7 +37,16 @@ constexpr std::string_view KsdHelp =
     "        written after every Nth drawn shot (default 1) and after the last one.\n"
     "        Settings a record does not carry (grid, colours, profile mode, units...) come\n"
     "        from the INI file and then from the Key=Value arguments (TARVISK.INI keys).\n"
+    "xyz     Builds the scan point log from the records of FILE as a running scan builds it\n"
+    "        from live shots, and writes it with the scan's own XYZ writer: --form vertical\n"
+    "        (chainage profile) or horizontal (borehole profile) give one file of all the\n"
+    "        records; azimuth gives one block per recorded azimuth drive position, in record\n"
+    "        order. The first and last entry of each log are left out, as in a scan. Settings\n"
+    "        a record carries (sound velocity, vertical angle offset, chainage, elevation,\n"
+    "        offset) come from the record unless a Key=Value argument names them; the others\n"
+    "        from the INI file and then the arguments. Writes to standard output without --out.\n"
     "\n"
+    "Long runs show their progress on standard error when it is a terminal.\n"
     "Exit status: 0 done, 1 the file could not be read or a frame not written, 2 usage.\n";
 
 int Info(const std::string& path, std::ostream& out, std::ostream& err) {
@@ -164,10 +177,12 @@ int Render(std::span<const std::string_view> args, std::ostream& out, std::ostre
         pending = false;
         return true;
     };
+    ToolProgress progress("ksd render " + file);
     for (;;) {
         const StepResult r = player.Step();
         if (r == StepResult::EndOfFile)
             break;
+        progress.Update(player.Position(), player.FileSize());
         ++records;
         if (r != StepResult::Shown)
             continue;
@@ -192,6 +207,8 @@ int RunKsdTool(std::span<const std::string_view> args, std::ostream& out, std::o
         return Info(std::string(args[1]), out, err);
     if (args[0] == "render")
         return Render(args.subspan(1), out, err);
+    if (args[0] == "xyz")
+        return RunKsdXyz(args.subspan(1), out, err);
     err << KsdHelp;
     return ToolUsageError;
 }

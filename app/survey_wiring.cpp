@@ -1,0 +1,266 @@
+#include "app/survey_wiring.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <memory>
+
+#include "app/acquisition_link.h"
+#include "app/file_session.h"
+#include "app/main_window.h"
+#include "config/qt/scan_dialog_views.h"
+#include "files/auto_frame_capture.h"
+#include "files/auto_scan.h"
+#include "files/bmp_capture.h"
+
+namespace tarvisk {
+
+namespace {
+
+class SurveyWiring : public QObject,
+                     public AcquisitionSeams,
+                     public AutoScanUi,
+                     public ScanLink,
+                     public ProfileContextHook,
+                     public PlaybackWindowHooks,
+                     public FrameCaptureUi {
+  public:
+    SurveyWiring(SonarSystem& system, MainWindow& window, AcquisitionLiveLink& link,
+                 FileSession& files)
+        : QObject(&window.Host()),
+          system_(system),
+          window_(window),
+          link_(link),
+          files_(files),
+          scan_(system.settings, system.link, system.imaging, system.profileRecords, system.drawing,
+                *this, *this),
+          frames_(system.settings, system.link.Shot, window.AutoFrameCapture, *this) {}
+
+    ~SurveyWiring() override {
+        link_.scans = nullptr;
+        files_.frameCapture = nullptr;
+        window_.fillLinkStatusFacts = nullptr;
+        window_.seams.autoProfile = nullptr;
+        window_.seams.autoAzimuth = nullptr;
+    }
+
+    void Install(ShotHooks& hooks) {
+        hooks.profileContext = this;
+        link_.scans = this;
+        files_.frameCapture = this;
+        SonarSettings& s = system_.settings;
+        window_.seams.autoProfile = [this, &s](bool vertical) {
+            if (s.RunMode != 0 || scan_.Running())
+                return;
+            scan_.AutoProfileVertical = vertical ? 1 : 0;
+            link_.Thread().Requests().AutoProfileScanRequest = vertical ? 1 : 2;
+        };
+        window_.seams.autoAzimuth = [this, &s] {
+            if (s.RunMode != 0)
+                return;
+            if (s.AzimuthDriveEnable != 1) {
+                Message("Auto-Azimuth", "Enable the azimuth drive first (Heads menu).");
+                return;
+            }
+            link_.Thread().Requests().AutoAzimuthDialogRequest = 1;
+        };
+        window_.fillLinkStatusFacts = [this](LinkStatusFacts& facts) {
+            facts.scanAdjustingTransducer = scan_.PositioningTransducer();
+        };
+    }
+
+    // AcquisitionSeams (acquisition thread)
+    bool AutomatedScanRunning() override { return scan_.Running(); }
+    void AutoAzimuthScanStep() override { scan_.AfterValidShot(); }
+    void RunAutoProfileScan(int32_t kind) override { scan_.RunAutoProfileDialog(kind == 1); }
+    void RunAutoAzimuthDialog() override { scan_.RunAutoAzimuthDialog(); }
+
+    // AutoScanUi (acquisition thread): each runs on the window thread while this one waits.
+    void RunProfileDialog(AutoProfileDialogModel& model, SonarSettings& settings,
+                          AutoProfileRunState& run) override {
+        auto shared = std::make_shared<AutoProfileDialogModel>(model);
+        auto sharedRun = std::make_shared<AutoProfileRunState>(run);
+        if (OnWindow([this, shared, sharedRun, &settings] {
+                RunAutoProfileDialogView(&window_.Host(), *shared, settings, *sharedRun);
+                return true;
+            })) {
+            model = *shared;
+            run.PayoutIncrement = sharedRun->PayoutIncrement;
+        }
+    }
+    void RunAzimuthDialog(AutoAzimuthDialogModel& model, SonarSettings& settings,
+                          AutoAzimuthRunFlags& run, const std::function<void()>&) override {
+        auto shared = std::make_shared<AutoAzimuthDialogModel>(model);
+        AutoAzimuthRunFlags flags = run;
+        if (OnWindow([this, shared, flags, &settings]() mutable {
+                // The XYZ file is closed by the scan after the dialog, on its own thread.
+                RunAutoAzimuthDialogView(&window_.Host(), *shared, settings, flags,
+                                         [this] { closeXyzAfterDialog_ = true; });
+                return true;
+            }))
+            model = *shared;
+        if (closeXyzAfterDialog_) {
+            closeXyzAfterDialog_ = false;
+            scan_.CloseXyz();
+        }
+    }
+    bool AskSaveProfile() override {
+        auto yes = std::make_shared<bool>(false);
+        OnWindow([this, yes] { return *yes = RunSaveProfileDialogView(&window_.Host()); });
+        return *yes;
+    }
+    void ShowScanComplete() override { Message("Auto-Azimuth", "Scan complete."); }
+    void ShowScanMessage(std::string_view text) override {
+        const std::string t(text);
+        OnWindow([this, t] {
+            ShowStripMessage(t);
+            return true;
+        });
+    }
+    bool CaptureScreen(const std::string& path) override {
+        auto ok = std::make_shared<bool>(false);
+        OnWindow([this, path, ok] { return *ok = Capture(path); });
+        return *ok;
+    }
+    void SetVerticalScanMenuEnabled(bool enabled) override {
+        OnWindow([this, enabled] {
+            window_.Menu().Enable(IdAutoProfileVertical, enabled);
+            return true;
+        });
+    }
+    void RedrawAzimuthWindow() override {
+        if (system_.settings.AzimuthWindow == 0)
+            return;
+        QMetaObject::invokeMethod(
+            &window_.Host(),
+            [this] {
+                if (QWidget* w = window_.Host().ChildWidget(ChildWindowId::Azimuth))
+                    w->update();
+            },
+            Qt::QueuedConnection);
+    }
+    void ScanStarted() override {
+        link_.ShowLinkStatus(LinkStatusShownText, LinkStatusShownFill, LinkStatusShownFrame,
+                             NoDataAtComPortSelector);
+    }
+
+    // ScanLink (acquisition thread)
+    void SendScanStep(uint8_t trainCode) override { link_.Thread().SendScanStep(trainCode); }
+    void RequestAzimuthMove() override { link_.Thread().Requests().AzimuthDetectionRequest = 1; }
+    int32_t DrivePosition() override {
+        const HeadLink& l = system_.link;
+        if (!system_.settings.AzimuthDriveEnable || !l.AzimuthDetected)
+            return -1;
+        return l.ReportedAzimuthPosition;
+    }
+    std::string DateText() override { return link_.Thread().Stamp().DateText.Get(); }
+
+    // ProfileContextHook (acquisition thread): the same stamp the record of the shot carries.
+    void FillProfileContext(ProfileContext& c) override {
+        const DateTimeStamp& stamp = link_.Thread().Stamp();
+        char date[16], time[16];
+        stamp.DateText.CopyTo(date, sizeof date);
+        stamp.TimeText.CopyTo(time, sizeof time);
+        std::snprintf(c.TimeStamp.data(), c.TimeStamp.size(), "%s  %s.%02d", date, time,
+                      int(stamp.Hundredths) % 100);
+    }
+
+    // PlaybackWindowHooks (window thread, from the playback step)
+    void ExamineFrame() override { frames_.ExamineShot(files_.Commands().Player().Path()); }
+    void StopFrameCaptureAtEnd() override { frames_.StopAtEndOfFile(); }
+
+    // FrameCaptureUi (window thread)
+    void SetMenuText(std::string_view text) override {
+        window_.Menu().SetText(IdAutoFrameCapture, std::string(text));
+    }
+    void ShowMessage(std::string_view text, std::string_view caption) override {
+        Message(std::string(caption), std::string(text));
+    }
+    void ShowStripMessage(std::string_view text) override {
+        DrawSurface& surface = window_.Surface();
+        const Rect a = window_.Panel().Layout().azimuthNotFound;
+        {
+            std::lock_guard lock(surface.Mutex());
+            surface.FillRect(a, PanelDarkGrey);
+            surface.DrawText(a.left + 2, 534, text, WhiteColour, TextFont::System, &a);
+        }
+        surface.RequestRepaint(a);
+    }
+    void PauseMilliseconds(int32_t ms) override {
+        // The window keeps painting (the name is on show) while the playback step waits.
+        QEventLoop wait;
+        QTimer::singleShot(ms, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    void ClearStrip() override {
+        DrawSurface& surface = window_.Surface();
+        const Rect a = window_.Panel().Layout().azimuthNotFound;
+        {
+            std::lock_guard lock(surface.Mutex());
+            surface.FillRect(a, PanelDarkGrey);
+        }
+        surface.RequestRepaint(a);
+    }
+    // The busy pointer shows while the file is written.
+    bool Capture(const std::string& path) override {
+        return CaptureWindowToBmp(path, window_, window_.Host()) == BmpWriteResult::Written;
+    }
+
+  private:
+    // Runs f on the window thread and waits for it; gives up (false) when the acquisition
+    // is being stopped meanwhile, so closing the window never waits on an open dialog.
+    template <typename F>
+    bool OnWindow(F f) {
+        if (QThread::currentThread() == window_.Host().thread()) {
+            f();
+            return true;
+        }
+        auto done = std::make_shared<std::promise<void>>();
+        std::future<void> finished = done->get_future();
+        QMetaObject::invokeMethod(
+            &window_.Host(),
+            [f, done]() mutable {
+                f();
+                done->set_value();
+            },
+            Qt::QueuedConnection);
+        while (finished.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            if (!link_.Thread().Running())
+                return false;
+        return true;
+    }
+
+    void Message(const std::string& caption, const std::string& text) {
+        if (window_.scripted) {
+            std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+            return;
+        }
+        OnWindow([this, caption, text] {
+            window_.Host().ShowMessage(caption, text, MessageKind::Plain);
+            return true;
+        });
+    }
+
+    SonarSystem& system_;
+    MainWindow& window_;
+    AcquisitionLiveLink& link_;
+    FileSession& files_;
+    AutoScan scan_;
+    AutoFrameCapture frames_;
+    bool closeXyzAfterDialog_ = false;
+};
+
+}  // namespace
+
+void InstallSurvey(SonarSystem& system, MainWindow& window, AcquisitionLiveLink& link,
+                   FileSession& files, ShotHooks& hooks) {
+    auto* wiring = new SurveyWiring(system, window, link, files);
+    wiring->Install(hooks);
+}
+
+}  // namespace tarvisk

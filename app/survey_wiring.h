@@ -1,0 +1,19 @@
+#pragma once
+// The survey products in the window program: the automated scans, auto frame capture and the
+// profile records' time and position.
+
+namespace tarvisk {
+
+class AcquisitionLiveLink;
+class FileSession;
+class MainWindow;
+struct ShotHooks;
+struct SonarSystem;
+
+// Builds them (owned by the window, gone with it) and plugs them into the menu seams, the
+// acquisition loop, the playback step and the pipeline hooks (set hooks.profileContext before
+// they are given to the pipeline).
+void InstallSurvey(SonarSystem& system, MainWindow& window, AcquisitionLiveLink& link,
+                   FileSession& files, ShotHooks& hooks);
+
+}  // namespace tarvisk

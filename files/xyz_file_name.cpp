@@ -1,0 +1,70 @@
+#include "files/xyz_file_name.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace tarvisk {
+
+namespace {
+
+int32_t LeadingNumber(std::string_view digits) {
+    int32_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            break;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+int32_t NextSequenceNumber(const std::string& folder, std::string_view prefix,
+                           std::string_view extension) {
+    namespace fs = std::filesystem;
+    const fs::path dir = folder.empty() ? fs::path(".") : fs::path(folder);
+    const size_t nameLength = prefix.size() + 1 + 4 + extension.size();
+    int32_t largest = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != nameLength || name.compare(0, prefix.size(), prefix) != 0 ||
+            name[prefix.size()] != '-' ||
+            name.compare(nameLength - extension.size(), extension.size(), extension) != 0)
+            continue;
+        const int32_t n = LeadingNumber(std::string_view(name).substr(prefix.size() + 1, 4));
+        if (n > largest)
+            largest = n;
+    }
+    return largest >= MaxSequenceNumber ? MaxSequenceNumber : largest + 1;
+}
+
+std::string SequenceFileName(std::string_view prefix, int32_t number, std::string_view extension) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04u", static_cast<unsigned>(number));
+    std::string name(prefix);
+    name += '-';
+    name += digits;
+    name += extension;
+    return name;
+}
+
+std::string DateNamePrefix(std::string_view dateText) {
+    if (dateText.size() < 11)
+        return {};
+    std::string prefix;
+    prefix += dateText.substr(0, 2);
+    prefix += dateText.substr(3, 3);
+    prefix += dateText.substr(7, 4);
+    return prefix;
+}
+
+std::string NextXyzFilePath(const std::string& folder, std::string_view dateText) {
+    const std::string prefix = DateNamePrefix(dateText);
+    const std::string name =
+        SequenceFileName(prefix, NextSequenceNumber(folder, prefix, ".XYZ"), ".XYZ");
+    return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
+}
+
+}  // namespace tarvisk
