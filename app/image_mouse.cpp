@@ -37,13 +37,10 @@ void ImageMouse::OnMouse(MouseEventKind kind, Point p) {
     switch (kind) {
         case MouseEventKind::Move:
             state_.MenuOpen = 0;
-            if (inside) {
+            if (inside)
                 Moved(p);
-            } else if (state_.PointerInImage) {
-                state_.PointerInImage = 0;
-                if (!state_.ZoomFrozen)
-                    ShowReadouts(p);
-            }
+            else
+                OnPointerLeft();
             break;
         case MouseEventKind::LeftDown:
             if (inside)
@@ -56,6 +53,14 @@ void ImageMouse::OnMouse(MouseEventKind kind, Point p) {
         default:
             break;
     }
+}
+
+void ImageMouse::OnPointerLeft() {
+    if (!state_.PointerInImage)
+        return;
+    state_.PointerInImage = 0;
+    if (!state_.ZoomFrozen)
+        ShowReadouts(lastPoint_.Get());
 }
 
 void ImageMouse::Moved(Point p) {

@@ -5,7 +5,6 @@
 // line and the readouts from the acquisition thread, so the shared state is atomic and the
 // line drawing is serialised by MeasureBusy.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -35,6 +34,8 @@ class ImageMouse final : public MeasurementHook {
     std::function<float()> heading;
 
     void OnMouse(MouseEventKind kind, Point p);
+    // The pointer left the window (no move outside the image may have come first).
+    void OnPointerLeft();
     // A menu of the main window is being opened.
     void OnMenuOpened() { state_.MenuOpen = 1; }
     // The shot pipeline leaves the magnifier alone while it is frozen or a menu is open.

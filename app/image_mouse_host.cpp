@@ -10,6 +10,7 @@ void ConnectImageMouse(ImageMouse& mouse, HostWindow& host) {
     // Column 598 is range 0 of a port-side line: the measuring area reaches it.
     view->imageArea = MeasureArea;
     host.onMenuInit = [&mouse] { mouse.OnMenuOpened(); };
+    view->onLeave = [&mouse] { mouse.OnPointerLeft(); };
     mouse.onPointerHidden = [view](bool hidden) {
         const QCursor cursor =
             hidden ? QCursor(Qt::BlankCursor)

@@ -16,6 +16,8 @@
 #include "config/qt/scan_dialog_views.h"
 #include "files/auto_frame_capture.h"
 #include "files/auto_scan.h"
+#include "files/auto_scan_context.h"
+#include "files/auto_scan_link.h"
 #include "files/bmp_capture.h"
 
 namespace tarvisk {
@@ -23,10 +25,7 @@ namespace tarvisk {
 namespace {
 
 class SurveyWiring : public QObject,
-                     public AcquisitionSeams,
                      public AutoScanUi,
-                     public ScanLink,
-                     public ProfileContextHook,
                      public PlaybackWindowHooks,
                      public FrameCaptureUi {
   public:
@@ -37,8 +36,10 @@ class SurveyWiring : public QObject,
           window_(window),
           link_(link),
           files_(files),
+          scanLink_(link.Thread(), system.link),
           scan_(system.settings, system.link, system.imaging, system.profileRecords, system.drawing,
-                *this, *this),
+                scanLink_, *this),
+          seams_(scan_),
           frames_(system.settings, system.link.Shot, window.AutoFrameCapture, *this) {}
 
     ~SurveyWiring() override {
@@ -50,8 +51,8 @@ class SurveyWiring : public QObject,
     }
 
     void Install(ShotHooks& hooks) {
-        hooks.profileContext = this;
-        link_.scans = this;
+        hooks.profileContext = &context_;
+        link_.scans = &seams_;
         files_.frameCapture = this;
         SonarSettings& s = system_.settings;
         window_.seams.autoProfile = [this, &s](bool vertical) {
@@ -73,12 +74,6 @@ class SurveyWiring : public QObject,
             facts.scanAdjustingTransducer = scan_.PositioningTransducer();
         };
     }
-
-    // AcquisitionSeams (acquisition thread)
-    bool AutomatedScanRunning() override { return scan_.Running(); }
-    void AutoAzimuthScanStep() override { scan_.AfterValidShot(); }
-    void RunAutoProfileScan(int32_t kind) override { scan_.RunAutoProfileDialog(kind == 1); }
-    void RunAutoAzimuthDialog() override { scan_.RunAutoAzimuthDialog(); }
 
     // AutoScanUi (acquisition thread): each runs on the window thread while this one waits.
     void RunProfileDialog(AutoProfileDialogModel& model, SonarSettings& settings,
@@ -147,27 +142,6 @@ class SurveyWiring : public QObject,
     void ScanStarted() override {
         link_.ShowLinkStatus(LinkStatusShownText, LinkStatusShownFill, LinkStatusShownFrame,
                              NoDataAtComPortSelector);
-    }
-
-    // ScanLink (acquisition thread)
-    void SendScanStep(uint8_t trainCode) override { link_.Thread().SendScanStep(trainCode); }
-    void RequestAzimuthMove() override { link_.Thread().Requests().AzimuthDetectionRequest = 1; }
-    int32_t DrivePosition() override {
-        const HeadLink& l = system_.link;
-        if (!system_.settings.AzimuthDriveEnable || !l.AzimuthDetected)
-            return -1;
-        return l.ReportedAzimuthPosition;
-    }
-    std::string DateText() override { return link_.Thread().Stamp().DateText.Get(); }
-
-    // ProfileContextHook (acquisition thread): the same stamp the record of the shot carries.
-    void FillProfileContext(ProfileContext& c) override {
-        const DateTimeStamp& stamp = link_.Thread().Stamp();
-        char date[16], time[16];
-        stamp.DateText.CopyTo(date, sizeof date);
-        stamp.TimeText.CopyTo(time, sizeof time);
-        std::snprintf(c.TimeStamp.data(), c.TimeStamp.size(), "%s  %s.%02d", date, time,
-                      int(stamp.Hundredths) % 100);
     }
 
     // PlaybackWindowHooks (window thread, from the playback step)
@@ -250,8 +224,11 @@ class SurveyWiring : public QObject,
     MainWindow& window_;
     AcquisitionLiveLink& link_;
     FileSession& files_;
+    AcquisitionScanLink scanLink_;
     AutoScan scan_;
+    AutoScanSeams seams_;
     AutoFrameCapture frames_;
+    StampProfileContext context_{link_.Thread().Stamp()};
     bool closeXyzAfterDialog_ = false;
 };
 

@@ -74,6 +74,13 @@ void FramebufferView::mouseReleaseEvent(QMouseEvent* event) {
         onMouse(MouseEventKind::LeftUp, p);
 }
 
+void FramebufferView::leaveEvent(QEvent* event) {
+    // A quick move off the window sends no move outside the image first.
+    if (onLeave)
+        onLeave();
+    QWidget::leaveEvent(event);
+}
+
 HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
     : framebuffer_(framebuffer), menu_(menu) {
     view_ = new FramebufferView(framebuffer, this);

@@ -28,6 +28,7 @@ class FramebufferView : public QWidget {
   public:
     FramebufferView(Framebuffer& framebuffer, QWidget* parent);
     std::function<void(MouseEventKind, Point)> onMouse;
+    std::function<void()> onLeave;  // the pointer has left the window's client area
     Rect imageArea{2, 2, 598, 508};  // where the image cursor applies
     void SetImageCursor(const QCursor& cursor) { imageCursor_ = cursor; }
 
@@ -36,6 +37,7 @@ class FramebufferView : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     Framebuffer& framebuffer_;

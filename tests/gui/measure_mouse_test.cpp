@@ -103,6 +103,13 @@ TEST(ImageMouse, ReadoutsFollowThePointerAndLeaveWithIt) {
     EXPECT_EQ(rig.State().PointerInImage, 0);
     EXPECT_EQ(rig.view->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(rig.Crop(rig.Shot()), logo);
+
+    // Straight off the window from over the image.
+    rig.Move(10, 300);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(rig.view, &leave);
+    EXPECT_EQ(rig.State().PointerInImage, 0);
+    EXPECT_EQ(rig.Crop(rig.Shot()), logo);
 }
 
 TEST(ImageMouse, MeasurementLineDrawnMovedAndErased) {
