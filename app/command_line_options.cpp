@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "sim/scene.h"
+
 namespace tarvisk {
 
 namespace {
@@ -67,6 +69,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
             o.version = true;
         } else if (arg == "--simulate") {
             o.simulate = true;
+            if (hasInline) {
+                if (value != "harbour" && value != "borehole" && value != "channel") {
+                    error = "--simulate takes harbour, borehole or channel, not \"" + value + "\"";
+                    return false;
+                }
+                o.simulateScene = value;
+            }
         } else if (arg == "--ini") {
             if (!next(o.iniPath))
                 return false;
@@ -129,7 +138,8 @@ std::string CommandLineHelp(const std::string& program) {
     return "Usage: " + program +
            " [options]\n"
            "Tarvisk: control, display and logging for the K260 sonar head.\n\n"
-           "  --simulate             start the built-in head simulator and use it as COM1\n"
+           "  --simulate[=SCENE]     start the built-in head simulator and use it as COM1;\n"
+           "                         SCENE is harbour (default), borehole or channel\n"
            "  --ini FILE             read and write FILE instead of TARVISK.INI\n"
            "  --port COMn=PATH       use device PATH for port COMn (repeatable)\n"
            "  --quit-after-shots N   close the window after N shots, as the operator would\n"
@@ -140,7 +150,8 @@ std::string CommandLineHelp(const std::string& program) {
            "  --sim-log FILE         with --simulate: write every command the head hears to FILE\n"
            "  --version              show the program's name and version\n"
            "  --help                 show this text\n\n"
-           "With QT_QPA_PLATFORM=offscreen the program runs without a display.\n";
+           "With QT_QPA_PLATFORM=offscreen the program runs without a display.\n\n" +
+           std::string(sim::SceneHelpText());
 }
 
 }  // namespace tarvisk

@@ -11,6 +11,7 @@ struct CommandLineOptions {
     bool help = false;
     bool version = false;
     bool simulate = false;           // start the head simulator on a pseudo-terminal as COM1
+    std::string simulateScene;       // --simulate=NAME: the simulator's scene (empty: harbour)
     std::string iniPath;             // empty: TARVISK.INI in the working directory
     std::vector<std::string> ports;  // "COMn=PATH", applied after the INI file is read
     int64_t quitAfterShots = -1;     // close as the operator would after this many shots

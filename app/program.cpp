@@ -39,6 +39,8 @@ bool Program::Start(std::string& error, bool showSplash) {
         simulator_ = std::make_unique<sim::HeadSimulator>();
         sim::SimulatorOptions simOptions;
         simOptions.commandLogPath = options_.simulatorLogPath;
+        if (!options_.simulateScene.empty())
+            sim::ParseSceneName(options_.simulateScene, simOptions.scene);
         if (!simulator_->Start(simOptions)) {
             error = "The head simulator could not start: " + simulator_->Error();
             return false;
@@ -49,7 +51,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     sys.settings.UserText.Set("");
     std::string iniError;
     if (!ReadTarviskIni(sys.iniPath, sys.settings, sys.ports, &iniError))
-        std::fprintf(stderr, "%s: %s\n", sys.iniPath.c_str(), iniError.c_str());
+        sys.iniReadError = iniError;  // told once the window shows; the file is left alone
     for (const std::string& p : options_.ports) {
         if (!ParsePortOverride(p, sys.ports, &error))
             return false;
@@ -109,6 +111,12 @@ bool Program::Start(std::string& error, bool showSplash) {
     w.Show();
     if (splash)
         splash->finish(&w.Host());
+    if (!sys.iniReadError.empty()) {
+        const std::string text = IniUnreadableText(sys.iniPath, sys.iniReadError);
+        std::fprintf(stderr, "tarvisk: %s\n", text.c_str());
+        if (!w.scripted)
+            w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
+    }
     w.ApplyRunMode();
     if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
         error = "Cannot record to " + options_.recordPath;
@@ -151,12 +159,21 @@ void Program::Quit() {
         QApplication::processEvents();
         if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host()) == BmpWriteResult::Written)
             std::printf("Screen saved to %s\n", options_.saveScreenPath.c_str());
-        else
+        else {
             std::fprintf(stderr, "Could not save the screen to %s\n",
                          options_.saveScreenPath.c_str());
+            exitStatus_ = 1;
+        }
         std::fflush(stdout);
     }
     w.Close();
+}
+
+void Program::CloseOnSignal() {
+    if (!window_)
+        return;
+    window_->scripted = true;  // messages go to stderr: nobody may be there to answer a box
+    window_->Close();
 }
 
 }  // namespace tarvisk

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "settings/sonar_settings.h"
 #include "config/port_map.h"
 #include "head/head_link.h"
 #include "imaging/echo_history.h"
@@ -16,6 +15,7 @@
 #include "imaging/sonar_drawing.h"
 #include "imaging/sonar_image.h"
 #include "platform/port_probe.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -34,6 +34,7 @@ struct SonarSystem {
     ProfileRecordTable profileRecords;
     ShotPipeline pipeline{settings, link, drawing, history, profileRecords, imaging};
     std::string iniPath;
+    std::string iniReadError;  // TARVISK.INI could not be read at start: it is never written
 };
 
 }  // namespace tarvisk

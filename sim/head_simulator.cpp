@@ -151,7 +151,7 @@ SimulatorStats HeadSimulator::Stats() const {
 }
 
 void HeadSimulator::Run() {
-    SonarHeadModel head(options_.seed, options_.headId);
+    SonarHeadModel head(options_.seed, options_.headId, options_.scene);
     AzimuthDriveModel azimuth(options_.azimuthStepsPerReply);
     OrientationModuleModel orientation(options_.seed);
     headPosition_.store(head.Position());
@@ -266,6 +266,10 @@ void HeadSimulator::Run() {
                 if (packetMode_ && !flushSeen)
                     flushFallbacks_.fetch_add(1);
                 const double t = (now - start) * 1e-6;
+                HeadPose pose;
+                pose.azimuthDegrees = (azimuth.Position() - 600) * 0.3f;
+                pose.mountedUp = options_.mountedUp;
+                head.SetPose(pose);
                 replyLength = head.Respond(command, reply);
                 if (replyLength > 0) {
                     headReplies_.fetch_add(1);

@@ -31,6 +31,8 @@ struct SimulatorOptions {
     double silentAfterSeconds = -1.0;  // stop answering after this long (negative: never)
     int32_t headId = 16;
     int32_t azimuthStepsPerReply = 0;
+    SceneKind scene = SceneKind::Harbour;
+    bool mountedUp = false;  // the transducer points up: its sweep turns the other way
 };
 
 struct SimulatorStats {

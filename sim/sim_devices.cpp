@@ -40,7 +40,8 @@ ReplyShape ShapeFor(const SimCommand& c) {
     return s;
 }
 
-SonarHeadModel::SonarHeadModel(uint64_t seed, int32_t headId) : random_(seed), headId_(headId) {
+SonarHeadModel::SonarHeadModel(uint64_t seed, int32_t headId, SceneKind scene)
+    : scene_(scene), random_(seed), headId_(headId) {
     nv_[0] = 2;  // firmware 2.14 of 17 JUN 24
     nv_[1] = 14;
     nv_[2] = 24;
@@ -64,7 +65,8 @@ void SonarHeadModel::Header(ReplyFrame& reply, uint8_t type, const SimCommand& c
     reply[3] = static_cast<uint8_t>(headId_);
     reply[4] = 0;
     reply[5] = static_cast<uint8_t>(position_ & 0x7F);
-    reply[6] = static_cast<uint8_t>(((position_ >> 7) & 0x3F) | (direction_ ? 0x40 : 0));
+    // The direction bit is set while the transducer steps toward higher positions.
+    reply[6] = static_cast<uint8_t>(((position_ >> 7) & 0x3F) | (direction_ ? 0 : 0x40));
     reply[7] = static_cast<uint8_t>(c.rangeMeters);
     reply[8] = static_cast<uint8_t>(profile & 0x7F);
     reply[9] = static_cast<uint8_t>((profile >> 7) & 0xFF);
@@ -133,31 +135,23 @@ int32_t SonarHeadModel::Respond(const SimCommand& c, ReplyFrame& reply) {
     const ReplyShape shape = ShapeFor(c);
     const float range = static_cast<float>(std::max(c.rangeMeters, 1));
     PingSettings ping{range, static_cast<float>(c.gain), c.absorption * 0.01f,
-                      static_cast<float>(c.pulseMicroseconds)};
+                      static_cast<float>(c.pulseMicroseconds), static_cast<float>(c.frequencyKhz)};
     // The profile search always looks at the fine 500-sample line.
-    std::array<uint8_t, MaxSceneSamples> fine{};
     const float bearing = (position_ - 600) * 0.3f;
-    scene_.Echoes(bearing, ping, random_, fine.data(), 500);
-    int32_t profile = 0;
-    const float minimum = c.profileMinimumDecimetres * 0.1f;
-    for (int32_t i = 0; i < 500; ++i) {
-        float r = (static_cast<float>(i) + 0.5f) * range / 500.0f;
-        if (r >= minimum && fine[i] >= ProfileLevel) {
-            profile = static_cast<int32_t>(r / (c.rangeMeters < 5 ? 0.002f : 0.01f));
-            break;
-        }
-    }
+    EchoLine fine;
+    scene_.Echoes(bearing, ping, c.profileMinimumDecimetres * 0.1f, random_, fine, 500);
+    const int32_t profile =
+        static_cast<int32_t>(fine.profileMeters / (c.rangeMeters < 5 ? 0.002f : 0.01f) + 0.5f);
 
     const int32_t dataCount = shape.length - 13;
     Header(reply, shape.type, c, profile, dataCount);
     uint8_t* data = reply.data() + 12;
     if (shape.samples > 0) {
-        std::array<uint8_t, MaxSceneSamples> line{};
-        if (shape.samples == 500) {
-            line = fine;
-        } else {
-            scene_.Echoes(bearing, ping, random_, line.data(), shape.samples);
-        }
+        EchoLine coarse;
+        if (shape.samples != 500)
+            scene_.Echoes(bearing, ping, 0.0f, random_, coarse, shape.samples);
+        const std::array<uint8_t, MaxSceneSamples>& line =
+            shape.samples == 500 ? fine.levels : coarse.levels;
         if (shape.dataBits == 8) {
             std::copy_n(line.begin(), dataCount, data);
         } else if (shape.dataBits == 4) {

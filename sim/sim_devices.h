@@ -27,12 +27,15 @@ ReplyShape ShapeFor(const SimCommand& command);
 
 class SonarHeadModel {
   public:
-    explicit SonarHeadModel(uint64_t seed, int32_t headId = 16);
+    explicit SonarHeadModel(uint64_t seed, int32_t headId = 16,
+                            SceneKind scene = SceneKind::Harbour);
 
     int32_t HeadId() const { return headId_; }
     int32_t Position() const { return position_; }
     bool StepDirection() const { return direction_; }
     const std::array<uint8_t, NvRamSize>& NvRam() const { return nv_; }
+    // Where the drive and the mounting point the transducer for the next shots.
+    void SetPose(const HeadPose& pose) { scene_.SetPose(pose); }
 
     // Answers a command addressed to this head (returns the reply length) or ignores it (0).
     // Each answered shot is taken at the current position; the head then steps within the

@@ -369,3 +369,32 @@ TEST(PortMap, PathsFromTheFileAndTheCommandLine) {
 
 }  // namespace
 }  // namespace tarvisk
+
+namespace tarvisk {
+namespace {
+
+TEST(IniSettings, AFileThatCannotBeReadIsNeverReplaced) {
+    const fs::path dir = fs::temp_directory_path() / ("tarvisk-ini-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "TARVISK.INI").string();
+    {
+        std::ofstream out(path);
+        out << "; notes\n[Settings]\nGain=33\n" << std::string(5 * 1024 * 1024, ' ') << "\n";
+    }
+    const auto size = fs::file_size(path);
+    SonarSettings s;
+    PortMap ports;
+    std::string error;
+    EXPECT_FALSE(ReadTarviskIni(path, s, ports, &error));
+    EXPECT_NE(error.find("too large"), std::string::npos);
+    EXPECT_EQ(s.Gain, 6);  // the defaults
+    error.clear();
+    EXPECT_FALSE(WriteTarviskIni(path, s, nullptr, ports, &error));
+    EXPECT_NE(error.find("left as it was"), std::string::npos);
+    EXPECT_EQ(fs::file_size(path), size);
+    EXPECT_NE(IniUnreadableText(path, "x").find(path), std::string::npos);
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace tarvisk

@@ -88,7 +88,8 @@ TEST(LiveLink, SectorSweepReversesAtBothEdges) {
             // The head turns round exactly on an edge.
             EXPECT_TRUE(shots[i].position == 550 || shots[i].position == 650) << shots[i].position;
         } else {
-            int32_t step = shots[i].direction ? -8 : 8;
+            // Direction 1: stepping toward higher positions.
+            int32_t step = shots[i].direction ? 8 : -8;
             EXPECT_EQ(shots[i].position - shots[i - 1].position, step) << "shot " << i;
         }
     }

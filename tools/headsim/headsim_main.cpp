@@ -21,7 +21,7 @@ void OnSignal(int) {
     stopRequested.store(true);
 }
 
-const char* const Usage =
+const char* const Options =
     "Usage: tarvisk-headsim [options]\n"
     "Simulates a sonar head (ID 16), an azimuth drive (ID 31) and an orientation module\n"
     "(ID 24) on one serial line, answering the switch commands addressed to them.\n"
@@ -38,10 +38,13 @@ const char* const Usage =
     "                         (its path is printed)\n"
     "  --gps-sentence KIND    GGA (default), GLL or BOTH\n"
     "  --silent-after SECONDS stop answering after this many seconds\n"
+    "  --scene NAME           harbour (default), borehole or channel, below\n"
+    "  --mount up|down        the transducer points down (default) or up; mounted up, its\n"
+    "                         sweep turns the other way (set Xdcr Up in Tarvisk to match)\n"
     "  --version              show the program's name and version\n"
     "  --help                 show this text\n"
     "\n"
-    "Runs until interrupted (Ctrl-C).\n";
+    "Runs until interrupted (Ctrl-C).\n\n";
 
 bool ParseNumber(const char* text, double& value) {
     char* end = nullptr;
@@ -66,8 +69,23 @@ int main(int argc, char** argv) {
         const char* v = nullptr;
         double number = 0;
         if (arg == "--help" || arg == "-h") {
-            std::fputs(Usage, stdout);
+            std::fputs(Options, stdout);
+            std::fwrite(tarvisk::sim::SceneHelpText().data(), 1,
+                        tarvisk::sim::SceneHelpText().size(), stdout);
             return 0;
+        } else if (arg == "--scene" && value(v)) {
+            if (!tarvisk::sim::ParseSceneName(v, options.scene)) {
+                std::fprintf(stderr,
+                             "tarvisk-headsim: --scene takes harbour, borehole or channel\n");
+                return 2;
+            }
+        } else if (arg == "--mount" && value(v)) {
+            const std::string mount = v;
+            if (mount != "up" && mount != "down") {
+                std::fprintf(stderr, "tarvisk-headsim: --mount takes up or down\n");
+                return 2;
+            }
+            options.mountedUp = mount == "up";
         } else if (arg == "--version") {
             std::printf("tarvisk-headsim %s\n", TARVISK_VERSION);
             return 0;
@@ -117,8 +135,8 @@ int main(int argc, char** argv) {
         } else {
             // Known options got here only when their value was missing (already reported).
             if (v == nullptr && i < argc && std::strcmp(argv[i], arg.c_str()) == 0 &&
-                arg.rfind("--", 0) == 0 && Usage != nullptr &&
-                std::strstr(Usage, ("  " + arg + " ").c_str()) == nullptr) {
+                arg.rfind("--", 0) == 0 &&
+                std::strstr(Options, ("  " + arg + " ").c_str()) == nullptr) {
                 std::fprintf(stderr, "tarvisk-headsim: unknown option %s (see --help)\n",
                              arg.c_str());
             } else if (v == nullptr && arg.rfind("--", 0) != 0) {
@@ -142,6 +160,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("head line: %s\n", simulator.DevicePath().c_str());
+    std::printf("scene: %s\n", std::string(tarvisk::sim::SceneName(options.scene)).c_str());
     if (options.gps)
         std::printf("gps line: %s\n", simulator.GpsDevicePath().c_str());
     std::fflush(stdout);
