@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/acquisition_link.h"
+#include "app/config_wiring.h"
 #include "app/file_session.h"
 #include "app/survey_wiring.h"
 #include "config/ini_settings.h"
@@ -80,6 +81,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
+    InstallConfigWiring(sys, w, *link_);
     InstallSurvey(sys, w, *acquisition, *files_, hooks);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {

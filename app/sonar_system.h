@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/port_map.h"
+#include "config/user_config.h"
 #include "head/head_link.h"
 #include "imaging/echo_history.h"
 #include "imaging/imaging_state.h"
@@ -23,6 +24,7 @@ struct SonarSystem {
     SonarSettings settings;
     LiveCopy liveCopy;
     PortMap ports;
+    UserConfig userConfig;
     PortAvailability portAvailability;
     HeadLink link{settings};
     SonarImage image;

@@ -1,5 +1,7 @@
 #include "head/service_commands.h"
 
+#include "config/user_config.h"
+
 #include <sys/stat.h>
 
 #include <cctype>
@@ -26,6 +28,11 @@ const std::string_view CommandToolHelp =
     "               not matter), and each value is checked as reading the file checks it:\n"
     "               a value out of range takes the key's default. Overrides apply in the\n"
     "               order given, after the file. SSTrain also selects the side-scan channel.\n"
+    "\n"
+    "With ConfigType=1 (the default) the frequency, absorption and pulse length come from\n"
+    "the user configuration ConfigFile names (\"Default\" or a .CFG file; one that cannot be\n"
+    "read gives the built-in table) for the range, the pulse doubled in Polar mode, as the\n"
+    "program applies them; ConfigType=0 sends the manual values.\n"
     "\n"
     "Exit status: 0 on success, 2 for a bad option, an unknown key or an unreadable file.\n"
     "Example: tarvisk-tool command GridMode=0 Range=5 Gain=20\n";
@@ -276,6 +283,12 @@ int RunCommandTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     if (!LoadToolSettings(in.iniPath, in.overrides, settings, &error)) {
         err << "tarvisk-tool command: " << error << "\n";
         return ToolUsageError;
+    }
+    if (settings.ConfigType == 1) {
+        // The auto setup, as the live program applies it before its first command.
+        UserConfig config;
+        LoadNamedConfiguration(config, settings);
+        ApplyConfigRow(config, settings);
     }
     HeadLink link(settings);
     BuildNormalCommand(link);

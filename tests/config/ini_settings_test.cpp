@@ -192,11 +192,13 @@ TEST(IniSettings, LoadingHandsOverToTheOtherThreadsCopies) {
 
 TEST(IniSettings, TextsFallBackAndFit) {
     EXPECT_EQ(Loaded("[Settings]\nUserText=").s.UserText.Get(), "Taldrium Technology Corp.");
-    // Cut to the record's text size, never inside a UTF-8 character.
-    std::string longText(30, 'a');
+    // Cut to the 79 characters the caption buffer holds, never inside a UTF-8 character.
+    std::string longText(78, 'a');
     longText += "\xC3\xA9\xC3\xA9";
     std::string loaded = Loaded("[Settings]\nUserText=" + longText).s.UserText.Get();
-    EXPECT_EQ(loaded, std::string(30, 'a'));
+    EXPECT_EQ(loaded, std::string(78, 'a'));
+    const std::string caption(62, 'c');
+    EXPECT_EQ(Loaded("[Settings]\nUserText=" + caption).s.UserText.Get(), caption);
 }
 
 TEST(IniSettings, UserConfigurationNamedInTheFile) {
