@@ -16,6 +16,7 @@ ComPortModel::ComPortModel(const SonarSettings& settings, const PortMap& ports,
       ioCard_(settings.IOCard),
       gpsPort_(settings.ComPortGPS),
       gpsType_(settings.GPSType),
+      gpsBaudRate_(settings.GPSBaudRate),
       useGps_(settings.UseGPS == 1),
       paths_(ports.paths) {
     for (int32_t i = 0; i < PortCount; ++i)

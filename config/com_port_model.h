@@ -24,6 +24,7 @@ class ComPortModel {
 
     int32_t HeadPort() const { return comPort_; }
     int32_t IoCard() const { return ioCard_; }
+    std::string GpsBaudLabel() const { return GpsBaudText(gpsBaudRate_); }
     bool GpsEnabled() const { return useGps_; }
     // Checked radios; -1 when none is shown checked (GPS disabled).
     int32_t CheckedGpsPort() const { return useGps_ ? gpsPort_ : -1; }
@@ -53,7 +54,7 @@ class ComPortModel {
     void Store(SonarSettings& settings, PortMap& ports, PortAvailability& availability) const;
 
   private:
-    int32_t comPort_, ioCard_, gpsPort_, gpsType_;
+    int32_t comPort_, ioCard_, gpsPort_, gpsType_, gpsBaudRate_;
     bool useGps_;
     std::array<std::string, PortCount> paths_;
     std::array<bool, PortCount> mapped_{};
