@@ -235,7 +235,14 @@ int RunProgram(ToolArgs args, std::ostream& out, std::ostream& err) {
     link.HeadScanActive = 1;
     link.ScanId = id;
     // What the head holds now fills in what was not given.
-    if (!Exchange(link, serialPort, sender)) {
+    // A busy line may lose one answer; a head that is there answers one of three asks.
+    auto ask = [&] {
+        for (int attempt = 0; attempt < 3; ++attempt)
+            if (Exchange(link, serialPort, sender))
+                return true;
+        return false;
+    };
+    if (!ask()) {
         err << "tarvisk-tool head program: no answer from ID " << id << "\n";
         return ToolReplyRejected;
     }
@@ -254,7 +261,7 @@ int RunProgram(ToolArgs args, std::ostream& out, std::ostream& err) {
     link.ScanId = id;
     Exchange(link, serialPort, sender);  // the head answers the write with its old block
     link.ScanId = newId;
-    if (!Exchange(link, serialPort, sender)) {
+    if (!ask()) {
         err << "tarvisk-tool head program: no answer from ID " << newId << " after programming\n";
         return ToolReplyRejected;
     }
