@@ -5,6 +5,8 @@
 #include <QThread>
 #include <cstdio>
 
+#include "head/link_status.h"
+
 namespace tarvisk {
 
 namespace {
@@ -57,6 +59,7 @@ void FileSession::PlayTick() {
     // One record per tick; the pause after a shown shot is the next interval, so events are
     // handled between records at every speed.
     stepping_ = true;
+    commands_.CheckWriters();
     const int delay = commands_.PlaybackRunning() ? commands_.PlayStep() : IdlePollMs;
     stepping_ = false;
     if (!timer_.isActive())
@@ -73,7 +76,7 @@ void FileSession::OnWindowThread(F&& f) {
 
 std::string FileSession::AskFileName(const FileDialogRequest& r) {
     FileDialogParams params{std::string(r.Title), std::string(r.Filter), std::string(r.Pattern),
-                        std::string(r.DefaultExtension), r.ProposedPath};
+                            std::string(r.DefaultExtension), r.ProposedPath};
     return r.Save ? window_.Host().AskSaveFileName(params) : window_.Host().AskOpenFileName(params);
 }
 
@@ -123,6 +126,13 @@ void FileSession::MarkPanelForRedraw() {
 void FileSession::ClearSonarImage() {
     window_.ClearImageAndHistory();
     window_.RedrawImage();
+}
+
+void FileSession::ShowFileStatus(std::string_view text) {
+    OnWindowThread([this, t = std::string(text)] {
+        window_.Panel().DrawStatusBox(t, LinkStatusShownText, LinkStatusShownFill,
+                                      LinkStatusShownFrame);
+    });
 }
 
 void FileSession::ApplyScreenChanges(const ScreenChanges& changes,

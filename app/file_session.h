@@ -41,6 +41,7 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     void MarkPanelForRedraw() override;
     void RedrawGpsReadout() override {}
     void ClearSonarImage() override;
+    void ShowFileStatus(std::string_view text) override;
 
     // PlaybackWindowHooks
     void ApplyScreenChanges(const ScreenChanges& changes, const PlayedRecordState& record) override;

@@ -4,9 +4,11 @@
 #include <cstdio>
 
 #include "app/program.h"
+#include "app/signal_bridge.h"
 #include "tarvisk_version.h"
 
 int main(int argc, char** argv) {
+    tarvisk::IgnoreWriteErrorSignals();
     tarvisk::CommandLineOptions options;
     std::string error;
     if (!tarvisk::ParseCommandLine(argc, argv, options, error)) {
@@ -29,5 +31,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarvisk: %s\n", error.c_str());
         return 1;
     }
-    return QApplication::exec();
+    tarvisk::SignalBridge bridge([&program](int number) {
+        std::fprintf(stderr, "tarvisk: signal %d, closing\n", number);
+        program.CloseOnSignal();
+    });
+    const int status = QApplication::exec();
+    return status != 0 ? status : program.ExitStatus();
 }

@@ -262,7 +262,9 @@ void MainWindow::Close() {
         fileCommands->CloseAll();
     std::string error;
     const LiveCopy* live = settings_.RunMode == 1 ? &system_.liveCopy : nullptr;
-    if (!WriteTarviskIni(system_.iniPath, settings_, live, system_.ports, &error))
+    if (!system_.iniReadError.empty())
+        Warn("Tarvisk Digital Sonar", IniLeftAloneText(system_.iniPath));
+    else if (!WriteTarviskIni(system_.iniPath, settings_, live, system_.ports, &error))
         Warn("Tarvisk Digital Sonar", "The settings could not be saved.\n" + error);
     system_.drawing.SetView(nullptr);
     host_->Destroy();

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/acquisition_link.h"
+#include "app/config_wiring.h"
 #include "app/file_session.h"
 #include "app/survey_wiring.h"
 #include "config/ini_settings.h"
@@ -50,7 +51,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     sys.settings.UserText.Set("");
     std::string iniError;
     if (!ReadTarviskIni(sys.iniPath, sys.settings, sys.ports, &iniError))
-        std::fprintf(stderr, "%s: %s\n", sys.iniPath.c_str(), iniError.c_str());
+        sys.iniReadError = iniError;  // told once the window shows; the file is left alone
     for (const std::string& p : options_.ports) {
         if (!ParsePortOverride(p, sys.ports, &error))
             return false;
@@ -80,6 +81,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
+    InstallConfigWiring(sys, w, *link_);
     InstallSurvey(sys, w, *acquisition, *files_, hooks);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {
@@ -111,6 +113,12 @@ bool Program::Start(std::string& error, bool showSplash) {
     w.Show();
     if (splash)
         splash->finish(&w.Host());
+    if (!sys.iniReadError.empty()) {
+        const std::string text = IniUnreadableText(sys.iniPath, sys.iniReadError);
+        std::fprintf(stderr, "tarvisk: %s\n", text.c_str());
+        if (!w.scripted)
+            w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
+    }
     w.ApplyRunMode();
     if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
         error = "Cannot record to " + options_.recordPath;
@@ -153,12 +161,21 @@ void Program::Quit() {
         QApplication::processEvents();
         if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host()) == BmpWriteResult::Written)
             std::printf("Screen saved to %s\n", options_.saveScreenPath.c_str());
-        else
+        else {
             std::fprintf(stderr, "Could not save the screen to %s\n",
                          options_.saveScreenPath.c_str());
+            exitStatus_ = 1;
+        }
         std::fflush(stdout);
     }
     w.Close();
+}
+
+void Program::CloseOnSignal() {
+    if (!window_)
+        return;
+    window_->scripted = true;  // messages go to stderr: nobody may be there to answer a box
+    window_->Close();
 }
 
 }  // namespace tarvisk

@@ -32,6 +32,11 @@ class Program {
     MainWindow& Window() { return *window_; }
     // Takes the capture asked for, then closes as the operator would.
     void Quit();
+    // A signal asked the program to end: close as the operator would, without waiting for
+    // anyone to answer a message box.
+    void CloseOnSignal();
+    // Non-zero when something the command line asked for could not be done.
+    int ExitStatus() const { return exitStatus_; }
 
   private:
     CommandLineOptions options_;
@@ -41,6 +46,7 @@ class Program {
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<FileSession> files_;
     bool quitting_ = false;
+    int exitStatus_ = 0;
 };
 
 }  // namespace tarvisk

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "settings/sonar_settings.h"
 #include "config/port_map.h"
+#include "config/user_config.h"
 #include "head/head_link.h"
 #include "imaging/echo_history.h"
 #include "imaging/imaging_state.h"
@@ -16,6 +16,7 @@
 #include "imaging/sonar_drawing.h"
 #include "imaging/sonar_image.h"
 #include "platform/port_probe.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -23,6 +24,7 @@ struct SonarSystem {
     SonarSettings settings;
     LiveCopy liveCopy;
     PortMap ports;
+    UserConfig userConfig;
     PortAvailability portAvailability;
     HeadLink link{settings};
     SonarImage image;
@@ -34,6 +36,7 @@ struct SonarSystem {
     ProfileRecordTable profileRecords;
     ShotPipeline pipeline{settings, link, drawing, history, profileRecords, imaging};
     std::string iniPath;
+    std::string iniReadError;  // TARVISK.INI could not be read at start: it is never written
 };
 
 }  // namespace tarvisk

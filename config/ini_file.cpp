@@ -271,6 +271,27 @@ std::string IniFile::ToText() const {
     return out;
 }
 
+namespace {
+
+// Writes text over the file's own bytes and cuts it to length. Not as safe as a rename (a
+// crash in the middle leaves a mixed file), so only used when no file can be created beside it.
+bool RewriteInPlace(const std::string& target, const std::string& text, std::string* error) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;  // no file to write either: the caller reports its own reason
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && WriteAll(fd, text) &&
+              ::ftruncate(fd, static_cast<off_t>(text.size())) == 0 && ::fsync(fd) == 0;
+    const int err = errno;
+    if (::close(fd) != 0)
+        ok = false;
+    if (!ok && error)
+        *error = "Cannot write " + target + ": " + ErrnoText(err);
+    return ok;
+}
+
+}  // namespace
+
 bool IniFile::Save(const std::string& path, std::string* error) const {
     auto fail = [&](int err) {
         if (error)
@@ -295,9 +316,22 @@ bool IniFile::Save(const std::string& path, std::string* error) const {
 
     std::string tempPath = target + ".XXXXXX";
     int fd = ::mkstemp(tempPath.data());
-    if (fd < 0)
-        return fail(errno);
     std::string text = ToText();
+    if (fd < 0) {
+        const int tempError = errno;
+        // A folder we may not create files in can still hold a file we may write.
+        if (tempError == EACCES || tempError == EPERM || tempError == EROFS) {
+            std::string why;
+            if (RewriteInPlace(target, text, &why))
+                return true;
+            if (!why.empty()) {
+                if (error)
+                    *error = why;
+                return false;
+            }
+        }
+        return fail(tempError);
+    }
     bool ok = WriteAll(fd, text);
     int err = errno;
     // A mode we cannot set is not worth losing the settings for.

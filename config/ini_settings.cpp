@@ -336,12 +336,26 @@ bool ReadTarviskIni(const std::string& path, SonarSettings& settings, PortMap& p
 bool WriteTarviskIni(const std::string& path, const SonarSettings& settings,
                      const LiveCopy* liveCopyOrNull, const PortMap& ports, std::string* error) {
     // Start from the file as it is, so the operator's comments and other sections survive.
-    // If it cannot be read, the settings are still worth writing.
     IniFile ini;
-    if (!ini.Load(path, nullptr))
-        ini.LoadFromText("");
+    std::string why;
+    if (!ini.Load(path, &why)) {
+        if (error)
+            *error = why + "\nThe file was left as it was.";
+        return false;
+    }
     StoreSettingsToIni(settings, liveCopyOrNull, ports, ini);
     return ini.Save(path, error);
+}
+
+std::string IniUnreadableText(const std::string& path, const std::string& reason) {
+    return "The settings file " + path + " could not be read:\n" + reason +
+           "\nDefault settings are used, and the file will be left as it is when the program "
+           "closes.";
+}
+
+std::string IniLeftAloneText(const std::string& path) {
+    return "The settings were not saved: " + path +
+           " could not be read when the program started, so it was left as it was.";
 }
 
 std::string DefaultTarviskIniPath() {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/sonar_settings.h"
 #include "config/ini_file.h"
 #include "config/port_map.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -57,9 +57,15 @@ bool ReadTarviskIni(const std::string& path, SonarSettings& settings, PortMap& p
                     std::string* error, UserConfigLoader* userConfig = nullptr);
 
 // Rewrites the file, keeping the comments and sections it already had. Returns false with the
-// reason when the file cannot be written.
+// reason when the file cannot be written, and also when it exists but cannot be read: a file
+// that could not be read is never replaced, so the operator's values are never lost.
 bool WriteTarviskIni(const std::string& path, const SonarSettings& settings,
                      const LiveCopy* liveCopyOrNull, const PortMap& ports, std::string* error);
+
+// The start-up warning for a file that exists but could not be read, and the closing message
+// for leaving it alone.
+std::string IniUnreadableText(const std::string& path, const std::string& reason);
+std::string IniLeftAloneText(const std::string& path);
 
 // TARVISK.INI in the current working directory.
 std::string DefaultTarviskIniPath();

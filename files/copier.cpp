@@ -6,12 +6,29 @@ namespace tarvisk {
 
 bool Copier::Start(const std::string& path) {
     titlePath_ = LowerCasePath(path);
-    return writer_.Open(path);
+    lastShownDropped_ = 0;
+    copying_ = writer_.Open(path);
+    return copying_;
+}
+
+void Copier::CheckWriter(std::string_view playbackTitle) {
+    if (!copying_ || !writer_.Failed())
+        return;
+    copying_ = false;
+    const std::string text(writer_.FailureText());
+    writer_.Close();
+    ui_.SetWindowTitle(playbackTitle);
+    ui_.SetMenuItemText(MenuCopy, CopyStartText);
+    ui_.ShowWarning(text, "Copy Stopped");
 }
 
 void Copier::CopyRecord(RecordBytes& record, int32_t size, const ReplyBuffer& reply,
                         std::string_view playbackTitle) {
-    if (!writer_.IsOpen() || size < static_cast<int32_t>(RecordHeaderSize) + 12 ||
+    if (writer_.Failed()) {
+        CheckWriter(playbackTitle);
+        return;
+    }
+    if (!copying_ || size < static_cast<int32_t>(RecordHeaderSize) + 12 ||
         size > static_cast<int32_t>(record.size()))
         return;
     record[RecordHeaderSize + 8] = reply.bytes[8];
@@ -20,9 +37,9 @@ void Copier::CopyRecord(RecordBytes& record, int32_t size, const ReplyBuffer& re
     // copied before this.
     WriteBigEndian16(record.data() + size - 2, (size + writer_.PreviousRecordSize()) & 0xFFFF);
     if (!writer_.Write(std::span<const uint8_t>(record.data(), static_cast<size_t>(size)))) {
-        ui_.SetWindowTitle(playbackTitle);
-        ui_.SetMenuItemText(MenuCopy, CopyStartText);
-        ui_.ShowWarning(writer_.FailureText(), "Copy Stopped");
+        if (FormatDroppedStatus(status_, "Copy", writer_.RecordsDropped(), lastShownDropped_,
+                                lastStatus_))
+            ui_.ShowFileStatus(status_.data());
         return;
     }
     const int64_t kb = writer_.BytesWritten() / 1024;

@@ -36,6 +36,10 @@ bool FileCommands::StartRecording(const std::string& path) {
         ui_.ShowWarning(BadExtensionText, RecordDialogTitle);
         return false;
     }
+    if (const std::string text = NonRegularFileText(path); !text.empty()) {
+        ui_.ShowWarning(text, RecordDialogTitle);
+        return false;
+    }
     if (!recorder_.Start(path))
         return false;
     FormatFileTitle(title_, "Recording to", LowerCasePath(path), -1);
@@ -47,8 +51,9 @@ bool FileCommands::StartRecording(const std::string& path) {
 void FileCommands::StopRecording() {
     if (!recorder_.IsRecording())
         return;
-    ui_.ShowInformation(LowerCasePath(recorder_.Path()), CloseRecordCaption);
-    recorder_.Stop();
+    const std::string path = LowerCasePath(recorder_.Path());
+    const WriterReport report = recorder_.Stop();
+    ui_.ShowInformation(path + WriterReportText(report), CloseRecordCaption);
     ui_.SetWindowTitle(WindowTitle);
     ui_.SetMenuItemText(MenuRecord, RecordStartText);
 }
@@ -73,9 +78,10 @@ bool FileCommands::OpenPlaybackFile(const std::string& path) {
         ui_.ShowWarning(BadExtensionText, PlaybackDialogTitle);
         return false;
     }
-    const bool opened = player_.Open(path);
+    const std::string special = NonRegularFileText(path);
+    const bool opened = special.empty() && player_.Open(path);
     if (!opened) {
-        ui_.ShowWarning(BadMagicText, PlaybackDialogTitle);
+        ui_.ShowWarning(special.empty() ? std::string(BadMagicText) : special, PlaybackDialogTitle);
         std::snprintf(title_.data(), title_.size(), "%s - [%s]", WindowTitle.data(), "No File");
         ui_.SetWindowTitle(title_.data());
     } else {
@@ -111,6 +117,10 @@ bool FileCommands::StartCopy(const std::string& path) {
         ui_.ShowWarning(SameFileText, CopyMessageCaption);
         return false;
     }
+    if (const std::string text = NonRegularFileText(path); !text.empty()) {
+        ui_.ShowWarning(text, CopyMessageCaption);
+        return false;
+    }
     if (!copier_.Start(path))
         return false;
     FormatFileTitle(title_, "Copying to", LowerCasePath(path), -1);
@@ -122,8 +132,9 @@ bool FileCommands::StartCopy(const std::string& path) {
 void FileCommands::StopCopy() {
     if (!copier_.IsCopying())
         return;
-    ui_.ShowInformation(LowerCasePath(copier_.Path()), CloseCopyCaption);
-    copier_.Stop();
+    const std::string path = LowerCasePath(copier_.Path());
+    const WriterReport report = copier_.Stop();
+    ui_.ShowInformation(path + WriterReportText(report), CloseCopyCaption);
     ui_.SetWindowTitle(player_.PlaybackTitle());
     ui_.SetMenuItemText(MenuCopy, CopyStartText);
 }
@@ -133,6 +144,12 @@ void FileCommands::CloseAll() {
     StopCopy();
     player_.Close();
     player_.ClearReverseAvailable();
+}
+
+void FileCommands::CheckWriters() {
+    recorder_.CheckWriter();
+    if (copier_.IsCopying() && copier_.Writer().Failed())
+        copier_.CheckWriter(player_.PlaybackTitle());
 }
 
 void FileCommands::SliderMoved(int32_t value) {

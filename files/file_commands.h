@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "settings/sonar_settings.h"
 #include "files/copier.h"
 #include "files/file_ui.h"
 #include "files/playback_models.h"
 #include "files/player.h"
 #include "files/recorder.h"
 #include "head/shot_record.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -40,6 +40,9 @@ class FileCommands {
     void StopCopy();
     // Run-mode switch and window close: stop recording and copy, close the playback file.
     void CloseAll();
+
+    // Tells a recording or copy that the writer thread had to stop (called between steps).
+    void CheckWriters();
 
     // Playback slider moved to 0..100 (only 1..99 move the position).
     void SliderMoved(int32_t value);

@@ -58,6 +58,8 @@ class FileUi {
     virtual void MarkPanelForRedraw() = 0;  // every status-panel readout
     virtual void RedrawGpsReadout() = 0;
     virtual void ClearSonarImage() = 0;
+    // The status line under the image (records the disk could not take); any thread.
+    virtual void ShowFileStatus(std::string_view /*text*/) {}
 };
 
 // What a playback step asks of the rest of the program around the shot it plays.

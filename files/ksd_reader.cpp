@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -15,7 +17,9 @@ RecordReader::~RecordReader() {
 
 bool RecordReader::Open(const std::string& path) {
     Close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO named like a data file is refused instead of waiting for a
+    // writer forever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -23,6 +27,7 @@ bool RecordReader::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
     size_ = st.st_size;
     wholeEnd_ = -1;
@@ -93,6 +98,106 @@ int64_t RecordReader::FindRecordStart(int64_t offset) const {
         }
     }
     return size_;
+}
+
+namespace {
+constexpr size_t ScanChunk = 64 * 1024;
+}
+
+bool RecordReader::IsWholeRecordAt(int64_t offset, int32_t* size) const {
+    std::array<uint8_t, RecordHeaderSize> header;
+    if (offset < 0 || ReadAt(offset, header.data(), header.size()) != header.size() ||
+        CheckRecordHeader(header) != HeaderCheck::Ok)
+        return false;
+    const int32_t recordSize = ReadBigEndian16(&header[4]);
+    if (offset + recordSize > size_)
+        return false;
+    if (size)
+        *size = recordSize;
+    return true;
+}
+
+RecordSearch RecordReader::SearchForward(int64_t from, int64_t budget) const {
+    RecordSearch r;
+    from = std::max<int64_t>(from, 0);
+    // No header fits after this.
+    const int64_t last = size_ - static_cast<int64_t>(RecordHeaderSize);
+    const int64_t stop = std::min(last + 1, from + std::max<int64_t>(budget, 1));
+    std::array<uint8_t, ScanChunk + 2> chunk;
+    int64_t base = from;
+    while (base < stop) {
+        const size_t positions = static_cast<size_t>(std::min<int64_t>(ScanChunk, stop - base));
+        const size_t got = ReadAt(base, chunk.data(), positions + 2);
+        if (got < 3)
+            break;
+        const size_t scan = std::min(positions, got - 2);
+        for (size_t i = 0; i < scan; ++i) {
+            const void* k = std::memchr(chunk.data() + i, 'K', scan - i);
+            if (!k)
+                break;
+            i = static_cast<size_t>(static_cast<const uint8_t*>(k) - chunk.data());
+            if (chunk[i + 1] == 'S' && chunk[i + 2] == 'D' &&
+                IsWholeRecordAt(base + static_cast<int64_t>(i))) {
+                r.done = true;
+                r.found = base + static_cast<int64_t>(i);
+                return r;
+            }
+        }
+        base += static_cast<int64_t>(positions);
+    }
+    r.done = base > last;
+    r.next = base;
+    return r;
+}
+
+RecordSearch RecordReader::SearchBackward(int64_t before, int64_t endLimit, int64_t budget) const {
+    RecordSearch r;
+    before = std::min(before, size_ - static_cast<int64_t>(RecordHeaderSize) + 1);
+    const int64_t low = std::max<int64_t>(0, before - std::max<int64_t>(budget, 1));
+    std::array<uint8_t, ScanChunk + 2> chunk;
+    int64_t high = before;
+    while (high > low) {
+        const int64_t lo = std::max(low, high - static_cast<int64_t>(ScanChunk));
+        const size_t positions = static_cast<size_t>(high - lo);
+        const size_t got = ReadAt(lo, chunk.data(), positions + 2);
+        const size_t scan = got < 3 ? 0 : std::min(positions, got - 2);
+        for (size_t i = scan; i-- > 0;) {
+            const void* k = ::memrchr(chunk.data(), 'K', i + 1);
+            if (!k)
+                break;
+            i = static_cast<size_t>(static_cast<const uint8_t*>(k) - chunk.data());
+            int32_t recordSize = 0;
+            const int64_t at = lo + static_cast<int64_t>(i);
+            if (chunk[i + 1] == 'S' && chunk[i + 2] == 'D' && IsWholeRecordAt(at, &recordSize) &&
+                at + recordSize <= endLimit) {
+                r.done = true;
+                r.found = at;
+                return r;
+            }
+        }
+        high = lo;
+    }
+    r.done = high <= 0;
+    r.next = high;
+    return r;
+}
+
+int64_t RecordReader::NextWholeRecord(int64_t from) const {
+    for (;;) {
+        const RecordSearch r = SearchForward(from);
+        if (r.done)
+            return r.found >= 0 ? r.found : size_;
+        from = r.next;
+    }
+}
+
+int64_t RecordReader::PreviousWholeRecord(int64_t before, int64_t endLimit) const {
+    for (;;) {
+        const RecordSearch r = SearchBackward(before, endLimit);
+        if (r.done)
+            return r.found;
+        before = r.next;
+    }
 }
 
 int64_t RecordReader::WholeRecordsEnd() {

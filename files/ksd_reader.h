@@ -1,6 +1,7 @@
 #pragma once
-// Reading a .KSD file: whole records at an offset, the forward search for the record magic,
-// and the walk over the records that finds where the whole records end.
+// Reading a .KSD file: whole records at an offset, the searches for the record magic that
+// find the next whole record past a damaged stretch (in bounded pieces, so that a window
+// never waits on gigabytes of damage), and the walk that finds where the whole records end.
 
 #include <cstdint>
 #include <string>
@@ -8,6 +9,13 @@
 #include "files/ksd_record.h"
 
 namespace tarvisk {
+
+// One bounded piece of a search for a whole record.
+struct RecordSearch {
+    bool done = false;   // a record was found, or nothing is left to look at
+    int64_t found = -1;  // the record's offset when one was found
+    int64_t next = 0;    // where the search goes on while not done
+};
 
 class RecordReader {
   public:
@@ -33,6 +41,22 @@ class RecordReader {
     // The offset of the first playable record header at or after offset, or Size() when none
     // follows. A "KSD" inside echo data is passed over because its header does not check.
     int64_t FindRecordStart(int64_t offset) const;
+
+    // A whole record: a header that checks and a body that fits in the file. Its size in
+    // *size when given.
+    bool IsWholeRecordAt(int64_t offset, int32_t* size = nullptr) const;
+
+    // How many bytes one search piece looks at: a few milliseconds of reading.
+    static constexpr int64_t SearchPiece = 1 << 20;
+    // The first whole record at or after `from`, looking at no more than `budget` bytes.
+    RecordSearch SearchForward(int64_t from, int64_t budget = SearchPiece) const;
+    // The nearest whole record that starts before `before` and ends at or before `endLimit`,
+    // looking at no more than `budget` bytes back.
+    RecordSearch SearchBackward(int64_t before, int64_t endLimit,
+                                int64_t budget = SearchPiece) const;
+    // The same searches to their end: Size() / -1 when there is none.
+    int64_t NextWholeRecord(int64_t from) const;
+    int64_t PreviousWholeRecord(int64_t before, int64_t endLimit) const;
 
     // The end of the last whole record of the unbroken chain from the start of the file:
     // where a torn or damaged tail begins (Size() when there is none). Walked once, then kept.

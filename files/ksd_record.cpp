@@ -126,7 +126,12 @@ size_t EncodeRecord(const RecordSource& source, const SonarSettings& settings, R
     const int32_t velocity =
         static_cast<int32_t>(static_cast<double>(settings.SoundVelocityMeters) * 10.0);
     WriteBigEndian16(r + 46, 0x8000 | (velocity & 0x7FFF));
-    settings.UserText.CopyTo(reinterpret_cast<char*>(r + 48), UserTextSize);
+    {
+        // The record keeps the first 32 bytes of the caption, terminated only when shorter.
+        std::array<char, UserTextBufferSize> caption{};
+        settings.UserText.CopyTo(caption.data(), caption.size());
+        std::memcpy(r + 48, caption.data(), UserTextSize);
+    }
     WriteBigEndian16(r + 80, settings.Frequency);
     if (source.AzimuthPosition >= 0)
         WriteBigEndian16(r + 82, 0x8000 | (source.AzimuthPosition & 0x7FFF));

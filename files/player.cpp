@@ -1,5 +1,6 @@
 #include "files/player.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -35,6 +36,10 @@ bool Player::Open(const std::string& path) {
     reverseAvailable_ = false;
     lastBackLink_ = 0;
     played_.GpsAge = 5;
+    search_ = Search::None;
+    recordStart_ = -1;
+    arrivedBackward_ = false;
+    noRecordFrom_ = -1;
     return true;
 }
 
@@ -56,12 +61,29 @@ void Player::SetReverse(bool on) {
 StepResult Player::Step() {
     if (!reader_.IsOpen())
         return StepResult::NotOpen;
+    if (search_ != Search::None) {
+        const Found found = SearchPiece();
+        if (found == Found::Pending)
+            return StepResult::Searching;
+        if (found == Found::Nothing) {
+            EndOfFile();
+            return StepResult::EndOfFile;
+        }
+    }
     // The settings change only once the whole record is in: a torn record restores nothing.
     RecordHeader header;
     if (!reader_.ReadRecord(offset_, record_, header)) {
-        EndOfFile();
-        return StepResult::EndOfFile;
+        BeginResync();
+        const Found found = SearchPiece();
+        if (found == Found::Pending)
+            return StepResult::Searching;
+        if (found == Found::Nothing || !reader_.ReadRecord(offset_, record_, header)) {
+            EndOfFile();
+            return StepResult::EndOfFile;
+        }
     }
+    recordStart_ = offset_;
+    arrivedBackward_ = false;
     offset_ += header.RecordSize;
     header_ = header;
     ApplyRecordHeader(header, settings_, played_);
@@ -113,23 +135,104 @@ void Player::StepBack(int32_t backLink) {
     lastBackLink_ = backLink;
     if (backLink == 0)
         return;
+    backFrom_ = recordStart_;
+    arrivedBackward_ = true;
     const int64_t target = offset_ - backLink;
     if (target > 0) {
         offset_ = target;
         return;
     }
+    BeginWrap();
+    if (SearchPiece() == Found::Nothing)
+        offset_ = reader_.Size();
+}
+
+void Player::BeginWrap() {
     // Past the first record: go round to the end, to the record before the last whole one.
-    const int64_t end = reader_.WholeRecordsEnd();
-    uint8_t link[2] = {};
-    int64_t lastLink = 0;
-    if (end >= 2 && reader_.ReadAt(end - 2, link, 2) == 2)
-        lastLink = ReadBigEndian16(link);
-    const int64_t from = end - lastLink;
-    offset_ = (lastLink == 0 || from < 0) ? reader_.Size() : reader_.FindRecordStart(from);
+    search_ = Search::Wrap;
+    searchAt_ = reader_.Size();
+}
+
+void Player::BeginResync() {
+    if (reverse_ && arrivedBackward_) {
+        search_ = Search::Backward;
+        searchAt_ = backFrom_;
+        return;
+    }
+    // From just after the start of the record read last: a record cut short by the one after
+    // it hides that one's start inside its own length.
+    search_ = Search::Forward;
+    searchAt_ = recordStart_ >= 0 && recordStart_ < offset_ ? recordStart_ + 1 : offset_ + 1;
+    searchStart_ = searchAt_;
+}
+
+Player::Found Player::SearchPiece() {
+    switch (search_) {
+        case Search::None:
+            return Found::Record;
+        case Search::Forward: {
+            if (noRecordFrom_ >= 0 && searchAt_ >= noRecordFrom_) {
+                search_ = Search::None;
+                return Found::Nothing;
+            }
+            const RecordSearch r = reader_.SearchForward(searchAt_);
+            if (!r.done) {
+                searchAt_ = r.next;
+                return Found::Pending;
+            }
+            search_ = Search::None;
+            if (r.found < 0) {
+                noRecordFrom_ =
+                    noRecordFrom_ < 0 ? searchStart_ : std::min(noRecordFrom_, searchStart_);
+                return Found::Nothing;
+            }
+            offset_ = r.found;
+            return Found::Record;
+        }
+        case Search::Backward: {
+            const RecordSearch r = reader_.SearchBackward(searchAt_, backFrom_);
+            if (!r.done) {
+                searchAt_ = r.next;
+                return Found::Pending;
+            }
+            if (r.found <
+                0) {  // damage back to the start: round to the end as from the first record
+                BeginWrap();
+                return SearchPiece();
+            }
+            search_ = Search::None;
+            offset_ = r.found;
+            return Found::Record;
+        }
+        case Search::Wrap: {
+            const RecordSearch r = reader_.SearchBackward(searchAt_, reader_.Size());
+            if (!r.done) {
+                searchAt_ = r.next;
+                return Found::Pending;
+            }
+            search_ = Search::None;
+            int32_t size = 0;
+            if (r.found < 0 || !reader_.IsWholeRecordAt(r.found, &size))
+                return Found::Nothing;
+            const int64_t end = r.found + size;
+            uint8_t link[2] = {};
+            reader_.ReadAt(end - 2, link, 2);
+            const int64_t lastLink = ReadBigEndian16(link);
+            const int64_t from = end - lastLink;
+            offset_ = (lastLink == 0 || from < 0) ? reader_.Size() : reader_.NextWholeRecord(from);
+            arrivedBackward_ = true;
+            backFrom_ = r.found;
+            return Found::Record;
+        }
+    }
+    return Found::Nothing;
 }
 
 void Player::EndOfFile() {
     offset_ = 0;
+    search_ = Search::None;
+    recordStart_ = -1;
+    arrivedBackward_ = false;
     hooks_.SeedLineHistory();
     skipNext_ = true;
     if (reverse_ && lastBackLink_ != 0) {
@@ -148,7 +251,13 @@ void Player::Seek(int32_t sliderValue) {
         return;
     const int64_t at =
         static_cast<int64_t>(sliderValue * 0.01 * static_cast<double>(reader_.Size()));
-    offset_ = reader_.FindRecordStart(at);
+    // The first piece of the search now, the rest in the following steps.
+    search_ = Search::Forward;
+    searchAt_ = searchStart_ = at;
+    recordStart_ = -1;
+    arrivedBackward_ = false;
+    if (SearchPiece() == Found::Nothing)
+        offset_ = reader_.Size();
     hooks_.ClearImageAndHistory();
     hooks_.ResetOrientation();
 }

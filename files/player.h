@@ -1,17 +1,19 @@
 #pragma once
 // Playback of a .KSD file on the window thread: one record per step, through the same shot
-// pipeline as live replies, forward or backward, looping at the end of the file.
+// pipeline as live replies, forward or backward, looping at the end of the file. A damaged
+// stretch is passed over to the next whole record in either direction; the search for it
+// runs in bounded pieces, one per step, so the window answers while it crosses gigabytes.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "settings/sonar_settings.h"
 #include "files/copier.h"
 #include "files/file_ui.h"
 #include "files/ksd_reader.h"
 #include "files/ksd_record.h"
 #include "head/shot_record.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -21,6 +23,7 @@ enum class StepResult {
     Skipped,    // the record after a loop: read and restored, not drawn
     Rejected,   // passed to the pipeline, which did not accept it
     Shown,
+    Searching,  // a piece of the search past damage (or for a slider position): nothing read
 };
 
 class Player {
@@ -38,6 +41,7 @@ class Player {
     StepResult Step();
     // Slider value 1..99 moves to the first record at or after that share of the file.
     void Seek(int32_t sliderValue);
+    bool Searching() const { return search_ != Search::None; }
 
     // The operator's backward switch; only takes when the file allows it.
     void SetReverse(bool on);
@@ -63,8 +67,15 @@ class Player {
     std::string_view PlaybackTitle();
 
   private:
+    enum class Search { None, Forward, Backward, Wrap };
+    enum class Found { Pending, Record, Nothing };
+
     void EndOfFile();
     void StepBack(int32_t backLink);
+    // After a record that did not read: look for the next whole one in the playing direction.
+    void BeginResync();
+    void BeginWrap();
+    Found SearchPiece();
 
     SonarSettings& settings_;
     ExpectedReply& expected_;
@@ -85,6 +96,13 @@ class Player {
     bool reverse_ = false;
     int32_t lastBackLink_ = 0;
     bool skipNext_ = true;
+    Search search_ = Search::None;
+    int64_t searchAt_ = 0;
+    int64_t searchStart_ = 0;
+    int64_t recordStart_ = -1;  // the last record read, -1 after a jump
+    int64_t backFrom_ = 0;      // the record a backward step left
+    bool arrivedBackward_ = false;
+    int64_t noRecordFrom_ = -1;  // no whole record at or after this (a damaged tail)
     std::array<char, 400> title_{};
 };
 

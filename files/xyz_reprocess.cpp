@@ -151,6 +151,8 @@ XyzReprocessResult ReprocessToXyz(const XyzReprocessRequest& request,
         const StepResult r = player.Step();
         if (r == StepResult::EndOfFile)
             break;
+        if (r == StepResult::Searching)
+            continue;  // a piece of the search past a damaged stretch: no record read
         ++result.records;
         if (progress)
             progress(player.Position(), player.FileSize());

@@ -1,5 +1,7 @@
 #include "head/service_commands.h"
 
+#include "config/user_config.h"
+
 #include <sys/stat.h>
 
 #include <cctype>
@@ -27,6 +29,11 @@ const std::string_view CommandToolHelp =
     "               a value out of range takes the key's default. Overrides apply in the\n"
     "               order given, after the file. SSTrain also selects the side-scan channel\n"
     "               and, with GridMode=2, the train (270 Port, 90 Stbd).\n"
+    "\n"
+    "With ConfigType=1 (the default) the frequency, absorption and pulse length come from\n"
+    "the user configuration ConfigFile names (\"Default\" or a .CFG file; one that cannot be\n"
+    "read gives the built-in table) for the range, the pulse doubled in Polar mode, as the\n"
+    "program applies them; ConfigType=0 sends the manual values.\n"
     "\n"
     "Exit status: 0 on success, 2 for a bad option, an unknown key or an unreadable file.\n"
     "Example: tarvisk-tool command GridMode=0 Range=5 Gain=20\n";
@@ -277,6 +284,12 @@ int RunCommandTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     if (!LoadToolSettings(in.iniPath, in.overrides, settings, &error)) {
         err << "tarvisk-tool command: " << error << "\n";
         return ToolUsageError;
+    }
+    if (settings.ConfigType == 1) {
+        // The auto setup, as the live program applies it before its first command.
+        UserConfig config;
+        LoadNamedConfiguration(config, settings);
+        ApplyConfigRow(config, settings);
     }
     HeadLink link(settings);
     BuildNormalCommand(link);

@@ -8,7 +8,8 @@
 
 namespace tarvisk {
 
-inline constexpr size_t UserTextSize = 32;  // as stored in every data record
+inline constexpr size_t UserTextSize = 32;        // as stored in every data record
+inline constexpr size_t UserTextBufferSize = 80;  // the caption held in memory: 79 characters
 inline constexpr size_t PathSize = 256;
 
 struct SonarSettings {
@@ -61,7 +62,7 @@ struct SonarSettings {
     SharedInt IOCard{1};
     SharedInt ConfigType{1};
     SharedText<PathSize> ConfigFile{"Default"};
-    SharedText<UserTextSize> UserText{"Taldrium Technology Corp."};
+    SharedText<UserTextBufferSize> UserText{"Taldrium Technology Corp."};
     SharedFloat ProfileChainage{0.0f};
     SharedFloat ProfileElevation{0.0f};
     SharedFloat ProfileXOffset{0.0f};
@@ -128,7 +129,7 @@ struct LiveCopy {
     int32_t GridMode = Polar;
     int32_t Xdcr = XdcrDown;
     float SoundVelocityMeters = 1500.0f;
-    std::array<char, UserTextSize> UserText{};
+    std::array<char, UserTextBufferSize> UserText{};
     float ProfileChainage = 0.0f;
     float ProfileElevation = 0.0f;
     float ProfileXOffset = 0.0f;

@@ -192,11 +192,13 @@ TEST(IniSettings, LoadingHandsOverToTheOtherThreadsCopies) {
 
 TEST(IniSettings, TextsFallBackAndFit) {
     EXPECT_EQ(Loaded("[Settings]\nUserText=").s.UserText.Get(), "Taldrium Technology Corp.");
-    // Cut to the record's text size, never inside a UTF-8 character.
-    std::string longText(30, 'a');
+    // Cut to the 79 characters the caption buffer holds, never inside a UTF-8 character.
+    std::string longText(78, 'a');
     longText += "\xC3\xA9\xC3\xA9";
     std::string loaded = Loaded("[Settings]\nUserText=" + longText).s.UserText.Get();
-    EXPECT_EQ(loaded, std::string(30, 'a'));
+    EXPECT_EQ(loaded, std::string(78, 'a'));
+    const std::string caption(62, 'c');
+    EXPECT_EQ(Loaded("[Settings]\nUserText=" + caption).s.UserText.Get(), caption);
 }
 
 TEST(IniSettings, UserConfigurationNamedInTheFile) {
@@ -365,6 +367,35 @@ TEST(PortMap, PathsFromTheFileAndTheCommandLine) {
     StorePortMap(ports, ini);
     EXPECT_EQ(ini.GetString(PortSection, "COM3", ""), "/dev/serial/by-id/usb-rig");
     EXPECT_EQ(ini.GetString(PortSection, "COM8", ""), "/dev/ttyS3");
+}
+
+}  // namespace
+}  // namespace tarvisk
+
+namespace tarvisk {
+namespace {
+
+TEST(IniSettings, AFileThatCannotBeReadIsNeverReplaced) {
+    const fs::path dir = fs::temp_directory_path() / ("tarvisk-ini-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "TARVISK.INI").string();
+    {
+        std::ofstream out(path);
+        out << "; notes\n[Settings]\nGain=33\n" << std::string(5 * 1024 * 1024, ' ') << "\n";
+    }
+    const auto size = fs::file_size(path);
+    SonarSettings s;
+    PortMap ports;
+    std::string error;
+    EXPECT_FALSE(ReadTarviskIni(path, s, ports, &error));
+    EXPECT_NE(error.find("too large"), std::string::npos);
+    EXPECT_EQ(s.Gain, 6);  // the defaults
+    error.clear();
+    EXPECT_FALSE(WriteTarviskIni(path, s, nullptr, ports, &error));
+    EXPECT_NE(error.find("left as it was"), std::string::npos);
+    EXPECT_EQ(fs::file_size(path), size);
+    EXPECT_NE(IniUnreadableText(path, "x").find(path), std::string::npos);
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -155,6 +155,9 @@ TEST(FileCommands, CopyOntoAFullDiskStopsTheCopyAndPlaybackGoesOn) {
             _exit(2);
         for (int i = 0; i < 8; ++i)
             rig.commands.PlayStep();
+        // The writer thread meets the limit; the window's next poll tells it.
+        test::WaitUntil([&] { return rig.commands.Copier().Writer().Failed(); });
+        rig.commands.CheckWriters();
         const bool stopped = !rig.commands.Copier().IsCopying();
         const bool warned = rig.ui.calls.back().text.find(copy) != std::string::npos &&
                             rig.ui.calls.back().text.find("3 records") != std::string::npos;

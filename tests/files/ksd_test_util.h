@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "files/file_ui.h"
@@ -49,6 +51,15 @@ inline size_t AppendRecord(std::vector<uint8_t>& file, const std::vector<uint8_t
     file.insert(file.end(), bytes.begin(), bytes.begin() + static_cast<long>(size));
     previous = static_cast<int32_t>(size);
     return size;
+}
+
+// Polls until done() holds or the time is up; returns done().
+template <typename F>
+bool WaitUntil(F done, std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return done();
 }
 
 class TempDir {

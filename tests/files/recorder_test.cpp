@@ -131,6 +131,8 @@ TEST(Recorder, FileNameChecks) {
         _exit(2);
     for (int i = 0; i < 1000 && rig.commands.Recorder().IsRecording(); ++i)
         rig.Shot(static_cast<uint8_t>(i));
+    test::WaitUntil([&] { return rig.commands.Recorder().Writer().Failed(); });
+    rig.commands.CheckWriters();
     const bool stopped = !rig.commands.Recorder().IsRecording();
     const bool warned = rig.ui.Count("warning") == 1 &&
                         rig.ui.calls.back().text.find(path) != std::string::npos &&

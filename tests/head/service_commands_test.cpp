@@ -30,8 +30,10 @@ std::string TempIni(const std::string& text) {
     return path;
 }
 
+// The defaults ask for the auto setup: the built-in 50 m row, its 130 us pulse doubled in
+// Polar mode.
 const char* const ReferenceFrame =
-    "FE 44 10 32 00 00 43 00 06 01 14 3C 78 03 0A 00 00 00 00 19 08 06 00 00 05 64 FD\n";
+    "FE 44 10 32 00 00 43 00 06 01 14 3C 78 03 1A 00 00 00 00 19 08 06 00 00 05 64 FD\n";
 
 TEST(CommandToolTest, DefaultsFileAndOverrides) {
     EXPECT_EQ(Tool(RunCommandTool, {}).out, ReferenceFrame);
@@ -43,7 +45,7 @@ TEST(CommandToolTest, DefaultsFileAndOverrides) {
     ToolRun fromFile = Tool(RunCommandTool, {"--ini", ini});
     EXPECT_EQ(fromFile.status, 0);
     EXPECT_EQ(fromFile.out,
-              "FE 44 10 0A 00 00 43 00 14 01 14 3C 3C 03 0A 00 00 00 00 32 08 06 00 00 05 64 FD\n");
+              "FE 44 10 0A 00 00 43 00 14 01 14 3C 3C 03 03 00 00 00 00 32 08 06 00 00 05 64 FD\n");
     // Overrides come after the file.
     ToolRun overridden = Tool(RunCommandTool, {"--ini", ini, "Gain=40", "Frequency=677"});
     EXPECT_EQ(overridden.out.substr(24, 2), "28");

@@ -10,6 +10,7 @@
 #include "files/bmp8_writer.h"
 #include "files/headless_playback.h"
 #include "files/ksd_info.h"
+#include "files/record_writer.h"
 #include "head/service_commands.h"
 #include "imaging/palette.h"
 #include "tools/tool/ksd_xyz.h"
@@ -30,7 +31,8 @@ constexpr std::string_view KsdHelp =
     "\n"
     "info    Prints the number of records, the size codes and reply types seen, the first\n"
     "        and last time stamps, whether the file plays backwards, whether it carries GPS\n"
-    "        data, and where a damaged tail starts if it has one.\n"
+    "        data, each damaged stretch in the middle of the file (its offset, its length and\n"
+    "        the whole records after it), and where a damaged tail starts if it has one.\n"
     "render  Plays the file once through the shot pipeline without a window and writes the\n"
     "        sonar image as DIR/frame-000001.bmp, ... : 8-bit BMP files whose pixel values\n"
     "        are the image's palette indexes, with the colour table in the file. A frame is\n"
@@ -50,6 +52,10 @@ constexpr std::string_view KsdHelp =
     "Exit status: 0 done, 1 the file could not be read or a frame not written, 2 usage.\n";
 
 int Info(const std::string& path, std::ostream& out, std::ostream& err) {
+    if (const std::string special = NonRegularFileText(path); !special.empty()) {
+        err << "tarvisk-tool ksd: " << special << "\n";
+        return KsdFailure;
+    }
     const KsdSummary s = SummarizeKsdFile(path);
     if (!s.Opened) {
         err << "tarvisk-tool ksd: cannot open " << path << "\n";
@@ -77,6 +83,9 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
     if (s.BrokenBackLinks)
         out << "broken back-links: " << s.BrokenBackLinks << "\n";
     out << "gps: " << (s.GpsRecords ? "yes" : "no") << " (" << s.GpsRecords << " records)\n";
+    for (const DamagedStretch& d : s.Damaged)
+        out << "damaged: from byte " << d.Offset << " (" << d.Length << " bytes, " << d.Reason
+            << "), " << d.RecordsAfter << " records after it\n";
     if (s.WholeEnd < s.FileSize)
         out << "damaged tail: from byte " << s.WholeEnd << " (" << s.FileSize - s.WholeEnd
             << " bytes, " << s.TailReason << ")\n";
@@ -184,6 +193,8 @@ int Render(std::span<const std::string_view> args, std::ostream& out, std::ostre
         if (r == StepResult::EndOfFile)
             break;
         progress.Update(player.Position(), player.FileSize());
+        if (r == StepResult::Searching)
+            continue;  // crossing a damaged stretch
         ++records;
         if (r != StepResult::Shown)
             continue;

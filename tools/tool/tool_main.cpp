@@ -12,6 +12,7 @@ namespace tarvisk {
 
 // Subcommands kept in other files of this folder: declare them here, then add a row below.
 extern const ToolCommand KsdToolCommand;
+extern const ToolCommand CfgToolCommand;
 
 namespace {
 
@@ -24,6 +25,7 @@ const ToolCommand* const Commands[] = {
     &CommandToolCommand,
     &DecodeToolCommand,
     &KsdToolCommand,
+    &CfgToolCommand,
 };
 
 void PrintUsage(std::ostream& out) {
