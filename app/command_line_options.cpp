@@ -120,6 +120,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
         } else if (arg == "--record") {
             if (!next(o.recordPath))
                 return false;
+        } else if (arg == "--sim-log") {
+            if (!next(o.simulatorLogPath))
+                return false;
         } else if (std::string_view(arg).rfind("-platform", 0) == 0 ||
                    std::string_view(arg).rfind("-style", 0) == 0) {
             ++i;  // Qt's own options, already taken by QApplication
@@ -144,6 +147,7 @@ std::string CommandLineHelp(const std::string& program) {
            "  --save-screen FILE.bmp save a screen capture just before closing\n"
            "  --play FILE.KSD        start in playback with FILE.KSD\n"
            "  --record FILE.KSD      record live shots to FILE.KSD\n"
+           "  --sim-log FILE         with --simulate: write every command the head hears to FILE\n"
            "  --version              show the program's name and version\n"
            "  --help                 show this text\n\n"
            "With QT_QPA_PLATFORM=offscreen the program runs without a display.\n\n" +

@@ -6,6 +6,8 @@
 #include <QThread>
 #include <cstdio>
 
+#include "app/panel_input.h"
+#include "app/panel_input_view.h"
 #include "config/ini_settings.h"
 #include "files/file_commands.h"
 #include "head/link_status.h"
@@ -56,16 +58,34 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     mouse_ = std::make_unique<ImageMouse>(settings_, input, system_.image, *panel_, *framebuffer_);
     ConnectImageMouse(*mouse_, *host_);
 
+    panelInputView_ = std::make_unique<PanelInputView>(*this);
+    panelInput_ = std::make_unique<PanelInput>(settings_, input, system_.imaging, menu_,
+                                               panel_->Layout(), *panelInputView_);
+    panelInputView_->onRepeat = [this] { panelInput_->RepeatTick(); };
+    panel_->WatchGridLabelBlockers(&system_.link.AzimuthExchangePending);
+
     ApplyMenuStateFromSettings();
     ProbePorts(settings_, system_.ports.paths, system_.portAvailability);
 
     host_->onCommand = [this](int32_t id) { OnCommand(id); };
+    host_->onKey = [this](int key, bool down, bool) { KeyEvent(key, down); };
+    host_->onChar = [this](char32_t c) { panelInput_->Char(c); };
+    // The mode readout keeps the profile grid's items in step with the mode, also when a
+    // played record changes it.
+    panel_->onModeReadout = [this] {
+        if (QThread::currentThread() == host_->thread())
+            panelInput_->ApplyModeMenuState();
+        else
+            QMetaObject::invokeMethod(
+                host_.get(), [this] { panelInput_->ApplyModeMenuState(); }, Qt::QueuedConnection);
+    };
     host_->onCloseRequest = [this] { Close(); };
     host_->onMinimizedChanged = [this](bool m) { OnMinimizedChanged(m); };
     host_->onMouse() = [this](MouseEventKind kind, Point p) { MouseEvent(kind, p); };
 }
 
 MainWindow::~MainWindow() {
+    panel_->onModeReadout = nullptr;
     system_.drawing.SetView(nullptr);
     link_.Stop();
 }
@@ -105,6 +125,8 @@ void MainWindow::ApplyMenuStateFromSettings() {
     menu_.Check(IdSimulateAzimuth, s.SimulateAzimuthDrive == 1);
     menu_.SetText(IdOrientationModule, s.EnableOrientationModule ? "Disable &Orientation Module"
                                                                  : "Enable &Orientation Module");
+    if (panelInput_)
+        panelInput_->ApplyModeMenuState();
 }
 
 void MainWindow::Show() {
@@ -142,8 +164,11 @@ void MainWindow::SetPlaybackMenuState() {
     menu_.Enable(IdPlayback, true);
     menu_.Enable(IdCopy, true);
     menu_.Enable(IdRecord, false);
+    // Both automated profile scans need the head; a greyed item says so better than a
+    // command that does nothing.
     for (int32_t id : {IdXdcrUp, IdXdcrDown, IdComPorts, IdOnWhenMinimized, IdHeadScan, IdCalibrate,
-                       IdAutoProfileVertical, IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
+                       IdAutoProfileVertical, IdAutoProfileHorizontal, IdChangeAzimuth,
+                       IdSimulateAzimuth, IdAutoAzimuth})
         menu_.Enable(id, false);
     menu_.Enable(IdAutoFrameCapture, true);
 }
@@ -152,9 +177,12 @@ void MainWindow::SetLiveMenuState() {
     menu_.Enable(IdPlayback, false);
     menu_.Enable(IdCopy, false);
     menu_.Enable(IdRecord, true);
-    for (int32_t id :
-         {IdXdcrUp, IdXdcrDown, IdOnWhenMinimized, IdHeadScan, IdCalibrate, IdAutoProfileVertical})
+    for (int32_t id : {IdOnWhenMinimized, IdHeadScan, IdCalibrate, IdAutoProfileVertical,
+                       IdAutoProfileHorizontal})
         menu_.Enable(id, true);
+    // A held head keeps its transducer position.
+    menu_.Enable(IdXdcrUp, settings_.Hold == 0);
+    menu_.Enable(IdXdcrDown, settings_.Hold == 0);
     // The drive's items follow the drive: enabled items that do nothing would mislead.
     const bool drive = settings_.AzimuthDriveEnable != 0;
     for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
@@ -168,6 +196,8 @@ void MainWindow::ApplyRunMode() {
     link_.ResetNoDataCounters();
     panel_->State().ReverseAvailable = 0;
     mouse_->EndMeasurement();
+    // An entry typed for the head does not carry over into the other source.
+    panelInput_->EndKeyEntry();
     // 2. Everything that reads from or writes to a source stops.
     if (fileCommands)
         fileCommands->CloseAll();
@@ -271,19 +301,57 @@ void MainWindow::Close() {
 }
 
 void MainWindow::MouseEvent(MouseEventKind kind, Point p) {
-    if (kind == MouseEventKind::LeftDown) {
-        if (layout_.headButton.Contains(p)) {
-            SelectSource(false);
-            return;
-        }
-        if (layout_.fileButton.Contains(p)) {
-            SelectSource(true);
-            return;
-        }
-    }
     mouse_->OnMouse(kind, p);
     if (onPanelMouse)
         onPanelMouse(kind, p);
+    switch (kind) {
+        case MouseEventKind::LeftDown:
+            host_->setFocus();
+            panelInput_->LeftDown(p);
+            break;
+        case MouseEventKind::LeftUp:
+            panelInput_->LeftUp();
+            break;
+        case MouseEventKind::Move:
+            panelInput_->Move(p);
+            break;
+        case MouseEventKind::RightDown:
+            host_->setFocus();
+            break;
+    }
+}
+
+void MainWindow::KeyEvent(int key, bool down) {
+    if (!down) {
+        panelInput_->KeyUp();
+        return;
+    }
+    switch (key) {
+        case Qt::Key_Left:
+            panelInput_->KeyDown(InputKey::Left);
+            break;
+        case Qt::Key_Right:
+            panelInput_->KeyDown(InputKey::Right);
+            break;
+        case Qt::Key_Up:
+            panelInput_->KeyDown(InputKey::Up);
+            break;
+        case Qt::Key_Down:
+            panelInput_->KeyDown(InputKey::Down);
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            panelInput_->KeyDown(InputKey::Other);
+            panelInput_->Char('\r');
+            break;
+        case Qt::Key_Escape:
+            panelInput_->KeyDown(InputKey::Other);
+            panelInput_->Char(0x1b);
+            break;
+        default:
+            panelInput_->KeyDown(InputKey::Other);
+            break;
+    }
 }
 
 void MainWindow::CopyImageToWindow(const ImageRect&) {

@@ -27,6 +27,8 @@
 namespace tarvisk {
 
 class FileCommands;
+class PanelInput;
+class PanelInputView;
 
 // Measures the layout units from the fonts and style the host will draw with.
 PanelMetrics MeasurePanelMetrics();
@@ -77,6 +79,8 @@ class MainWindow : public ImageViewHook,
     FeatureSeams seams;
     // Run state of the panel, keyboard and mouse input.
     InputState input;
+    PanelInput& Input() { return *panelInput_; }
+    PanelInputView& InputView() { return *panelInputView_; }
     // Scripted runs: warnings go to stderr instead of a modal box on close.
     bool scripted = false;
 
@@ -107,6 +111,8 @@ class MainWindow : public ImageViewHook,
     void ClearImageAndHistory();
     void ApplyMenuStateFromSettings();
     void ToggleProfileGrid();
+    // A warning box (stderr in scripted runs).
+    void Warn(const std::string& title, const std::string& text);
 
   private:
     // menu_commands.cpp
@@ -131,13 +137,14 @@ class MainWindow : public ImageViewHook,
     void CmdSimulateAzimuth();
     void CmdOrientationModule();
     void CmdAbout();
+    void CmdSoundVelocity();
 
     void MouseEvent(MouseEventKind kind, Point p);
     void SetPlaybackMenuState();
     void SetLiveMenuState();
-    void Warn(const std::string& title, const std::string& text);
+    void KeyEvent(int key, bool down);
     // Runs an installed feature, or says that it is not available yet.
-    void RunFeature(const std::function<void()>& feature, const char* name);
+    bool RunFeature(const std::function<void()>& feature, const char* name);
 
     SonarSystem& system_;
     SonarSettings& settings_;
@@ -147,6 +154,8 @@ class MainWindow : public ImageViewHook,
     std::unique_ptr<Framebuffer> framebuffer_;
     std::unique_ptr<HostWindow> host_;
     std::unique_ptr<StatusPanel> panel_;
+    std::unique_ptr<PanelInputView> panelInputView_;
+    std::unique_ptr<PanelInput> panelInput_;
     std::unique_ptr<ImageMouse> mouse_;
     int32_t lastRunMode_ = -1;  // no mode seen yet: the first switch draws the grid
     bool closedForMinimise_ = false;

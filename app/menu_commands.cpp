@@ -39,10 +39,11 @@ void MainWindow::OnCommand(int32_t id) {
                 RunFeature(seams.comPorts, "Com Ports");
             break;
         case IdSoundVelocity:
-            RunFeature(seams.soundVelocity, "Sound Velocity");
+            CmdSoundVelocity();
             break;
         case IdUserText:
-            RunFeature(seams.userText, "User Text");
+            if (RunFeature(seams.userText, "User Text"))
+                panel_->DrawUserText();
             break;
         case IdProfileSetup:
             RunFeature(seams.profileSetup, "Profile Setup");
@@ -64,7 +65,11 @@ void MainWindow::OnCommand(int32_t id) {
             CmdAutoFrameCapture();
             break;
         case IdSettings:
-            RunFeature(seams.settings, "Settings");
+            // The live dialog may change the frequency; the head hears of it at once.
+            if (RunFeature(seams.settings, "Settings") && live) {
+                panel_->DrawFrequency();
+                settings_.ParametersChanged = 1;
+            }
             break;
         case IdDiagnostics:
             CmdDiagnostics();
@@ -113,7 +118,10 @@ void MainWindow::OnCommand(int32_t id) {
             CmdOrientationModule();
             break;
         case IdRotateImage:
-            RunFeature(seams.rotateImage, "Rotate Sonar Image");
+            if (RunFeature(seams.rotateImage, "Rotate Sonar Image")) {
+                RedrawImage();
+                panel_->DrawSectorDial();
+            }
             break;
         default:
             if (id >= IdColourFirst && id <= IdColourLast)
@@ -124,16 +132,36 @@ void MainWindow::OnCommand(int32_t id) {
     }
 }
 
-void MainWindow::RunFeature(const std::function<void()>& feature, const char* name) {
+bool MainWindow::RunFeature(const std::function<void()>& feature, const char* name) {
     if (feature) {
         feature();
-        return;
+        return true;
     }
     const std::string text = std::string(name) + " is not available yet in this version.";
     if (scripted)
         std::fprintf(stderr, "%s\n", text.c_str());
     else
         host_->ShowMessage(name, text, MessageKind::Information);
+    return false;
+}
+
+void MainWindow::CmdSoundVelocity() {
+    const float before = settings_.SoundVelocityMeters;
+    if (!RunFeature(seams.soundVelocity, "Sound Velocity"))
+        return;
+    const float after = settings_.SoundVelocityMeters;
+    if (after == before || !settings_.Grid)
+        return;
+    // The grid's spacing follows the velocity: erase the grid drawn with the old one.
+    system_.image.DrawBusy = 1;
+    settings_.SoundVelocityMeters = before;
+    settings_.Grid = 0;
+    system_.drawing.DrawGrid();
+    settings_.Grid = 1;
+    settings_.SoundVelocityMeters = after;
+    system_.image.DrawBusy = 0;
+    panel_->DrawGridLabel();
+    GridRedraw();
 }
 
 void MainWindow::CmdAbout() {
@@ -228,6 +256,7 @@ void MainWindow::CmdHeadScan() {
 void MainWindow::CmdPixelZoom() {
     settings_.PixelZoom = settings_.PixelZoom ? 0 : 1;
     menu_.Check(IdPixelZoom, settings_.PixelZoom == 1);
+    input.ZoomFrozen = 0;
     panel_->DrawMagnifierFrame();
     panel_->RefreshMagnifier();
 }
@@ -257,7 +286,7 @@ void MainWindow::CmdProfileMode(int32_t id) {
     if (settings_.RunMode == 1)
         settings_.Profile = settings_.ProfileRequest.Get();
     menu_.Check(id, true);
-    if (id == IdProfileModeFirst + PointsOnly) {
+    if (id == IdProfileModeFirst + static_cast<int32_t>(PointsOnly)) {
         RedrawImage();
         settings_.FormatCheckRequest = 1;
     }

@@ -39,6 +39,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     if (options_.simulate) {
         simulator_ = std::make_unique<sim::HeadSimulator>();
         sim::SimulatorOptions simOptions;
+        simOptions.commandLogPath = options_.simulatorLogPath;
         if (!options_.simulateScene.empty())
             sim::ParseSceneName(options_.simulateScene, simOptions.scene);
         if (!simulator_->Start(simOptions)) {

@@ -104,10 +104,14 @@ bool ReadConfigFile(const std::string& path, UserConfig& config) {
     std::array<uint8_t, ConfigFileSize> bytes{};
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
-    if (got < 4 || std::memcmp(bytes.data(), "CFG", 4) != 0 || got != ConfigFileSize)
+    return ParseConfigBytes(bytes.data(), got, config);
+}
+
+bool ParseConfigBytes(const uint8_t* bytes, size_t size, UserConfig& config) {
+    if (size < 4 || std::memcmp(bytes, "CFG", 4) != 0 || size < ConfigFileSize)
         return false;
     for (int32_t k = 0; k < ConfigRowCount; ++k) {
-        const uint8_t* slot = bytes.data() + ConfigHeaderSize + ConfigSlotSize * size_t(k);
+        const uint8_t* slot = bytes + ConfigHeaderSize + ConfigSlotSize * size_t(k);
         const ConfigRow& fallback = config.ConfigDefaults[k];
         ConfigRow row;
         const int32_t range = ReadLe32(slot);

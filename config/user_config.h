@@ -63,6 +63,8 @@ int32_t RoundToTen(int32_t value);
 // Reads a .CFG file into ConfigEdit: magic, exact size, then each of the 15 rows with every
 // out-of-range field replaced by its built-in value. False leaves ConfigEdit as it was.
 bool ReadConfigFile(const std::string& path, UserConfig& config);
+// The same rule on bytes already read: at least 5200 of them, the first 4 "CFG" and a zero.
+bool ParseConfigBytes(const uint8_t* bytes, size_t size, UserConfig& config);
 // Writes ConfigHeader and the 20 slots of ConfigTable (5200 bytes); false when the file cannot
 // be created or written whole.
 bool WriteConfigFile(const std::string& path, const UserConfig& config);

@@ -145,19 +145,29 @@ void StatusPanel::DrawArrow(const Rect& r, ArrowDirection dir, ArrowLook look) {
     }
 }
 
-// Hold, Rev and Reverse use a round indicator: hollow when off, with a dot when on.
+// Hold, Rev and Reverse are square check boxes: a sunken white box, with a check mark when
+// on or pressed.
 void StatusPanel::DrawCheckCell(Point at, bool on) {
     const PanelMetrics& m = layout_.metrics;
     const Rect cell{at.x, at.y, at.x + m.CheckBoxWidth, at.y + m.CheckBoxHeight};
-    surface_.FillRect(cell, PanelDarkGrey);
-    surface_.DrawEllipse(cell, PanelMidGrey, WhiteColour);
-    surface_.DrawEllipse({cell.left + 1, cell.top + 1, cell.right - 1, cell.bottom - 1}, PanelBlack,
-                         NoColour);
+    const int32_t l = cell.left, t = cell.top, r = cell.right - 1, b = cell.bottom - 1;
+    surface_.FillRect(cell, WhiteColour);
+    surface_.DrawLine({l, b}, {l, t}, PanelMidGrey);
+    surface_.DrawLine({l, t}, {r + 1, t}, PanelMidGrey);
+    surface_.DrawLine({l + 1, b - 1}, {l + 1, t + 1}, PanelBlack);
+    surface_.DrawLine({l + 1, t + 1}, {r, t + 1}, PanelBlack);
+    surface_.DrawLine({l, b}, {r + 1, b}, PanelLightGrey);
+    surface_.DrawLine({r, t}, {r, b}, PanelLightGrey);
     if (on) {
-        const int32_t inset = std::max(3, m.CheckBoxWidth / 3);
-        surface_.DrawEllipse(
-            {cell.left + inset, cell.top + inset, cell.right - inset, cell.bottom - inset},
-            PanelBlack, PanelBlack);
+        // A tick: down from the left third, then up to the right edge, three pixels thick.
+        const int32_t w = m.CheckBoxWidth;
+        const int32_t x0 = l + 3, y0 = t + w / 2 - 1;
+        const int32_t x1 = l + w / 2 - 1, y1 = b - 3;
+        const int32_t x2 = r - 3, y2 = t + 3;
+        for (int32_t d = 0; d < 3; ++d) {
+            surface_.DrawLine({x0, y0 + d}, {x1, y1 + d}, PanelBlack);
+            surface_.DrawLine({x1, y1 + d}, {x2 + 1, y2 + d - 1}, PanelBlack);
+        }
     }
 }
 
@@ -220,6 +230,8 @@ void StatusPanel::DrawReadout(ReadoutId readout) {
     ShadowText(midX - ext.width / 2, midY - ext.height / 2, text, WhiteColour, PanelBlack,
                TextFont::Default);
     Repaint({g.box.left, g.box.top, g.box.right + 1, g.box.bottom + 1});
+    if (readout == ModeReadout && onModeReadout)
+        onModeReadout();
 }
 
 void StatusPanel::DrawRangeReadout() {
@@ -441,6 +453,9 @@ void StatusPanel::PlaybackRefresh() {
             DrawReadout(TrainReadout);
         if (now[5] != remembered_[5])
             DrawReadout(SectorReadout);
+        // The dial shows the played sector and train as the readouts do.
+        if (now[4] != remembered_[4] || now[5] != remembered_[5] || modeChanged)
+            DrawSectorDial();
         if (now[6] != remembered_[6])
             DrawReadout(GainReadout);
     }
@@ -450,7 +465,10 @@ void StatusPanel::PlaybackRefresh() {
 }
 
 void StatusPanel::DrawGridLabel() {
-    if (state_.GridLabelSuppressed != 0)
+    const bool blocked =
+        (azimuthPending_ && *azimuthPending_ != 0) || imaging_.WaitingForStart != 0;
+    state_.GridLabelSuppressed = blocked ? 1 : 0;
+    if (blocked)
         return;
     std::lock_guard lock(surface_.Mutex());
     const std::string_view text = GridLabelText(settings_);
@@ -463,14 +481,15 @@ void StatusPanel::DrawGridLabel() {
     Repaint(clearBox);
 }
 
-Point StatusPanel::DialPoint(float degrees, float radius, bool round) const {
+Point StatusPanel::DialPoint(float degrees, float radius, bool round, bool flipBoth) const {
     if (degrees > 180.0f)
         degrees -= 360.0f;
     const float a = degrees * DegreesToRadians;
     float sx = std::sin(a);
     float cy = std::cos(a);
     if (HangingView(settings_)) {
-        sx = -sx;
+        if (flipBoth)
+            sx = -sx;
         cy = -cy;
     }
     const float x = layout_.XC + radius * sx;
@@ -492,16 +511,15 @@ void StatusPanel::DrawSectorDial() {
     if (settings_.SectorSize == 360) {
         surface_.DrawEllipse({cx - r, cy - r, cx + r + 1, cy + r + 1}, PanelBrightRed, PanelBlack);
     } else {
-        const Point high = DialPoint(limits_.highAngle, static_cast<float>(r), true);
-        const Point low = DialPoint(limits_.lowAngle, static_cast<float>(r), true);
+        const Point high = DialPoint(limits_.highAngle, static_cast<float>(r), true, true);
+        const Point low = DialPoint(limits_.lowAngle, static_cast<float>(r), true, true);
         if (settings_.SectorSize == 0) {
             surface_.DrawLine({cx, cy}, high, PanelBrightRed);
         } else {
-            // Counter-clockwise from the upper limit back to the lower one covers the sector;
-            // in the hanging view the picture is turned half round, which swaps the ends.
-            const bool hanging = HangingView(settings_);
-            surface_.DrawPie({cx - r, cy - r, cx + r, cy + r}, hanging ? low : high,
-                             hanging ? high : low, PanelBrightRed, PanelBlack);
+            // Counter-clockwise from the upper limit back to the lower one covers the sector.
+            // The hanging view turns both ends half round, which keeps their order.
+            surface_.DrawPie({cx - r, cy - r, cx + r, cy + r}, high, low, PanelBrightRed,
+                             PanelBlack);
         }
     }
     bearingMarkerDrawn_ = false;
@@ -521,10 +539,10 @@ void StatusPanel::DrawDialMarkers() {
     const float rotation = settings_.RotateAngle;
     if (rotation != lastRotation_ && lastRotation_ > -999.0f)
         disc(rotationMarker_, 3, PanelMidGrey);
-    rotationMarker_ = DialPoint(rotation, outer, false);
+    rotationMarker_ = DialPoint(rotation, outer, false, false);
     lastRotation_ = rotation;
     disc(rotationMarker_, 2, PanelLightGrey);
-    bearingMarker_ = DialPoint(shot_.HeadAngleDegrees, outer, false);
+    bearingMarker_ = DialPoint(shot_.HeadAngleDegrees, outer, false, false);
     disc(bearingMarker_, 3, PanelBrightRed);
     bearingMarkerDrawn_ = true;
     Repaint(layout_.overlayBox);
@@ -602,11 +620,15 @@ void StatusPanel::CopyImageToWindow() {
 }
 
 void StatusPanel::DrawColourBar() {
+    std::lock_guard lock(surface_.Mutex());
     const auto& indexes = ColourBarIndexes();
     for (int32_t i = 0; i < ColourBarRows; ++i) {
         const int32_t y = ColourBarTop + i;
         surface_.FillRect({ColourBarLeft, y, ColourBarLeft + ColourBarWidth, y + 1}, indexes[i]);
     }
+    // A new colour table changes the bar's colours, not its indexes: show it again.
+    Repaint({ColourBarLeft, ColourBarTop, ColourBarLeft + ColourBarWidth,
+             ColourBarTop + ColourBarRows});
 }
 
 void StatusPanel::DrawLabels() {

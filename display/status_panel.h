@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "settings/sonar_settings.h"
 #include "display/panel_layout.h"
 #include "head/shot_record.h"
 #include "imaging/grid.h"
@@ -17,6 +16,7 @@
 #include "imaging/palette.h"
 #include "imaging/sonar_image.h"
 #include "platform/draw_surface.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -52,6 +52,13 @@ class StatusPanel {
     std::function<void()> onRangeApplied;
     // Draws the GPS field during a full paint, when GPS input is built in.
     std::function<void()> onPaintGps;
+    // Runs after the mode readout is drawn (the menu follows the mode).
+    std::function<void()> onModeReadout;
+    // The grid label is not drawn while this flag (an azimuth exchange) is set or a scan
+    // waits for its sweep to start: the status box under the image speaks then.
+    void WatchGridLabelBlockers(const SharedInt* azimuthExchangePending) {
+        azimuthPending_ = azimuthExchangePending;
+    }
 
     void PaintAll();
 
@@ -106,7 +113,9 @@ class StatusPanel {
     void RedrawDateTime();
     void DrawLabels();
     ArrowLook ReadoutArrowLook(ReadoutId readout, bool pressed) const;
-    Point DialPoint(float degrees, float radius, bool round) const;
+    // A point on the dial; the hanging view turns the sector half round (both terms flip)
+    // but only mirrors the markers vertically.
+    Point DialPoint(float degrees, float radius, bool round, bool flipBoth) const;
     void Repaint(const Rect& r) { surface_.RequestRepaint(r); }
 
     SonarSettings& settings_;
@@ -116,6 +125,7 @@ class StatusPanel {
     const SonarImage& image_;
     ImagingState& imaging_;
     PanelState state_;
+    const SharedInt* azimuthPending_ = nullptr;
 
     bool activityOn_ = false;
     std::array<char, 48> dateTime_{};

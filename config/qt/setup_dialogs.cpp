@@ -262,7 +262,7 @@ ComPortDialog::ComPortDialog(ComPortModel& model, std::function<void()> apply, Q
     auto* gpsGroup = new QGroupBox(QStringLiteral("GPS Input  "), this);
     gpsGroup->setObjectName(QStringLiteral("108"));
     auto* gpsLayout = new QGridLayout(gpsGroup);
-    auto* baud = new QLabel(Q(GpsBaudText(0)), gpsGroup);
+    auto* baud = new QLabel(Q(model_.GpsBaudLabel()), gpsGroup);
     baud->setObjectName(QStringLiteral("150"));
     gpsLayout->addWidget(baud, 0, 0, 1, 2);
     gpsOn_ = NamedRadio("Enable", 117, gpsGroup);

@@ -347,10 +347,12 @@ TEST(ProfileSetup, FieldsRadiosAndLimits) {
 
 TEST(ComPortSetup, SamePortOnlyMattersWithGps) {
     SonarSettings s;
+    s.GPSBaudRate = 1;
     PortMap ports;
     PortAvailability available;
     available.available = {true, true, false, true, false, false, false, false};
     ComPortModel m(s, ports, available);
+    EXPECT_EQ(m.GpsBaudLabel(), "(9600,N,8,1)");
     EXPECT_FALSE(m.HeadPortSelectable(2));
     m.SelectHeadPort(2);  // not present: ignored
     EXPECT_EQ(m.HeadPort(), 0);

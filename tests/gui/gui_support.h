@@ -56,6 +56,24 @@ inline CommandLineOptions OptionsFor(const std::filesystem::path& ini) {
     return o;
 }
 
+// The program started from an INI file of a few keys, as the window tests use it.
+inline std::unique_ptr<Program> StartProgram(const std::filesystem::path& dir,
+                                             const std::string& settings,
+                                             CommandLineOptions options = {}) {
+    App();
+    const auto ini = dir / "TARVISK.INI";
+    WriteFile(ini, "[Settings]\n" + settings +
+                       "\n[Orientation Module Settings]\nEnableOrientationModule=0\n");
+    if (options.iniPath.empty())
+        options = OptionsFor(ini);
+    options.iniPath = ini.string();
+    auto program = std::make_unique<Program>(options);
+    std::string error;
+    if (!program->Start(error, false))
+        return nullptr;
+    return program;
+}
+
 inline QRgb Pixel(const QImage& image, int x, int y) {
     return image.pixel(x, y) & 0xFFFFFF;
 }
