@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <future>
@@ -71,7 +72,7 @@ class SurveyWiring : public QObject,
             link_.Thread().Requests().AutoAzimuthDialogRequest = 1;
         };
         window_.fillLinkStatusFacts = [this](LinkStatusFacts& facts) {
-            facts.scanAdjustingTransducer = scan_.PositioningTransducer();
+            facts.scanAdjustingTransducer = transducerMessage_.load();
         };
     }
 
@@ -140,8 +141,15 @@ class SurveyWiring : public QObject,
             Qt::QueuedConnection);
     }
     void ScanStarted() override {
+        transducerMessage_ = true;
         link_.ShowLinkStatus(LinkStatusShownText, LinkStatusShownFill, LinkStatusShownFrame,
                              NoDataAtComPortSelector);
+    }
+    void TransducerInPosition() override {
+        // Erased with the text it was drawn with, so that none of it is left behind.
+        link_.ShowLinkStatus(LinkStatusErased, LinkStatusErased, LinkStatusErased,
+                             NoDataAtComPortSelector);
+        transducerMessage_ = false;
     }
 
     // PlaybackWindowHooks (window thread, from the playback step)
@@ -230,6 +238,7 @@ class SurveyWiring : public QObject,
     AutoFrameCapture frames_;
     StampProfileContext context_{link_.Thread().Stamp()};
     bool closeXyzAfterDialog_ = false;
+    std::atomic<bool> transducerMessage_{false};
 };
 
 }  // namespace

@@ -19,8 +19,11 @@ ComPortModel::ComPortModel(const SonarSettings& settings, const PortMap& ports,
       gpsBaudRate_(settings.GPSBaudRate),
       useGps_(settings.UseGPS == 1),
       paths_(ports.paths) {
-    for (int32_t i = 0; i < PortCount; ++i)
+    for (int32_t i = 0; i < PortCount; ++i) {
         present_[i] = availability.available[i];
+        if (!present_[i])
+            deniedGroup_[i] = CheckPortAccess(paths_[i]).group;
+    }
 }
 
 bool ComPortModel::Present(int32_t port) const {
@@ -54,8 +57,8 @@ std::string ComPortModel::PortLabel(int32_t port) const {
     std::string label = PortName(port) + "  " + paths_[port];
     if (present_[port])
         return label;
-    if (mapped_[port] && checks_[port].access == DeviceAccess::NoPermission)
-        return label + "  (no permission)";
+    if (!deniedGroup_[port].empty())
+        return label + "  (no permission: join group " + deniedGroup_[port] + ")";
     return label + "  (not available)";
 }
 
@@ -64,11 +67,15 @@ DialogMessages ComPortModel::MapPort(int32_t port, const std::string& path) {
         return {};
     paths_[port] = path;
     mapped_[port] = true;
-    checks_[port] = CheckSerialDevice(path);
-    present_[port] = checks_[port].access == DeviceAccess::Usable;
-    if (checks_[port].access == DeviceAccess::NoPermission)
-        return {{"ComPort Setup", CheckPortAccess(path).message}};
-    return {};
+    const DeviceCheck check = CheckSerialDevice(path);
+    present_[port] = check.access == DeviceAccess::Usable;
+    deniedGroup_[port].clear();
+    if (check.access != DeviceAccess::NoPermission)
+        return {};
+    const PortAccessProblem problem = CheckPortAccess(path);
+    deniedGroup_[port] = problem.group.empty() ? "dialout" : problem.group;
+    return {{"ComPort Setup",
+             problem.message.empty() ? "No permission to open " + path + "." : problem.message}};
 }
 
 DialogMessages ComPortModel::Check() const {

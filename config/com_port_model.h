@@ -41,7 +41,8 @@ class ComPortModel {
     void SelectGpsType(int32_t type);
 
     const std::string& DevicePath(int32_t port) const { return paths_[port]; }
-    // "COM1  /dev/ttyUSB0", with the device's state when it cannot be opened.
+    // "COM1  /dev/ttyUSB0", with the device's state when it cannot be opened (and the group
+    // to join when permission is what is missing).
     std::string PortLabel(int32_t port) const;
     // Maps a COMn to a device and checks it at once; a device refused for lack of permission
     // gives the fix as a message.
@@ -59,7 +60,7 @@ class ComPortModel {
     std::array<std::string, PortCount> paths_;
     std::array<bool, PortCount> mapped_{};
     std::array<bool, PortCount> present_{};
-    std::array<DeviceCheck, PortCount> checks_{};
+    std::array<std::string, PortCount> deniedGroup_{};  // set when the user may not open it
 };
 
 }  // namespace tarvisk

@@ -45,7 +45,7 @@ void AutoScan::RunAutoProfileDialog(bool vertical) {
         StartScan();
     }
     if (running == 0)
-        imaging_.WaitingForStart = 0;
+        StopWaiting();
     previousRunning_ = running;
     SyncScanFlag();
 }
@@ -78,9 +78,17 @@ void AutoScan::RunAutoAzimuthDialog() {
         AdvanceAzimuth();
     } else {
         CloseXyz();
+        StopWaiting();
     }
     previousRunning_ = imaging_.AutoProfileRunning;
     SyncScanFlag();
+}
+
+void AutoScan::StopWaiting() {
+    imaging_.WaitingForStart = 0;
+    if (waiting_)
+        ui_.TransducerInPosition();
+    waiting_ = false;
 }
 
 void AutoScan::StartScan() {
@@ -91,6 +99,7 @@ void AutoScan::StartScan() {
     imaging_.SectorStartIndex = limits.startIndex;
     scanLink_.SendScanStep(static_cast<uint8_t>(limits.startIndex));
     imaging_.WaitingForStart = 1;
+    waiting_ = true;
     ui_.ScanStarted();
     sweepTest_.Start(link_.Shot.StepDirection, link_.Shot.HeadPosition);
     SyncScanFlag();
@@ -99,6 +108,9 @@ void AutoScan::StartScan() {
 void AutoScan::AfterValidShot() {
     if (imaging_.AutoProfileRunning != 1)
         return;
+    if (waiting_ && imaging_.WaitingForStart == 0)
+        ui_.TransducerInPosition();
+    waiting_ = imaging_.WaitingForStart != 0;
     if (autoAzimuthOn_ != 0)
         FollowDrivePosition();
     const ShotRecord& shot = link_.Shot;
@@ -149,7 +161,7 @@ void AutoScan::EndOfSweep() {
             autoAzimuthOn_ = 0;
             imaging_.AutoProfileRunning = 0;
             previousRunning_ = 0;
-            imaging_.WaitingForStart = 0;
+            StopWaiting();
             SyncScanFlag();
             ui_.SetVerticalScanMenuEnabled(true);
             ui_.RedrawAzimuthWindow();

@@ -51,6 +51,8 @@ class AutoScanUi {
     // A scan starts: the shot counters restart and the panel shows that the head is being
     // brought to the sector start.
     virtual void ScanStarted() {}
+    // The head has reached the start of the sector: the sweep is being collected.
+    virtual void TransducerInPosition() {}
     // A sweep was handled: the shot counters restart.
     virtual void SweepDone() {}
 };
@@ -99,6 +101,7 @@ class AutoScan {
 
   private:
     void StartScan();
+    void StopWaiting();
     void EndOfSweep();
     void SaveSweep();
     void AdvanceAzimuth();
@@ -126,6 +129,7 @@ class AutoScan {
     int32_t sweepDone_ = 0;
     bool firstStep_ = true;
     int32_t blockPosition_ = -1;
+    bool waiting_ = false;
     XyzFile xyz_;
 };
 

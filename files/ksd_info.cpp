@@ -17,7 +17,8 @@ std::string NotARecordReason(const RecordReader& reader, int64_t at, RecordBytes
 }
 }  // namespace
 
-KsdSummary SummarizeKsdFile(const std::string& path) {
+KsdSummary SummarizeKsdFile(const std::string& path,
+                            const std::function<void(int64_t, int64_t)>& progress) {
     KsdSummary s;
     RecordReader reader;
     if (!reader.Open(path))
@@ -77,6 +78,8 @@ KsdSummary SummarizeKsdFile(const std::string& path) {
         s.LastStamp = std::move(stamp);
         lastStart = at;
         at += size;
+        if (progress)
+            progress(at, s.FileSize);
     }
     s.WholeEnd = at;
     for (size_t i = 0; i < s.Damaged.size(); ++i)

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ struct KsdSummary {
     std::vector<DamagedStretch> Damaged;  // in the middle of the file, in file order
 };
 
-KsdSummary SummarizeKsdFile(const std::string& path);
+// progress, when given, is told the bytes read so far and the file size after each record.
+KsdSummary SummarizeKsdFile(const std::string& path,
+                            const std::function<void(int64_t, int64_t)>& progress = {});
 
 }  // namespace tarvisk

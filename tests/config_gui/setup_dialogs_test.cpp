@@ -108,6 +108,13 @@ TEST(SettingsDialogView, RangeRedrawAppliesTheRowOnlyInAuto) {
     EXPECT_EQ(s.Frequency, 290);
 }
 
+TEST(SettingsDialogView, AMissingConfigurationFileFallsBackToDefault) {
+    auto p = StartWith("missing_cfg", "ConfigFile=/nonexistent/harbour.cfg\n");
+    EXPECT_EQ(p->System().settings.ConfigFile.Get(), "Default");
+    p->Window().Close();
+    EXPECT_NE(testing::ReadFile(p->System().iniPath).find("ConfigFile=Default"), std::string::npos);
+}
+
 TEST(PlaybackSettingsView, ShowsTheFileValues) {
     testing::App();
     SonarSettings s;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
@@ -247,6 +248,45 @@ TEST_F(ScanOnSimulator, VerticalScanWritesTheSweepItRecorded) {
     const std::string live = ReadText(files[0]);
     EXPECT_EQ(Reprocess(XyzForm::Vertical), live);
 
+    // The same through the tool, as an operator would run it afterwards.
+    const std::string tool = std::string(TARVISK_BINARY_DIR) + "/tools/tarvisk-tool";
+    const std::string again = (dir / "again.XYZ").string();
+    const std::string errors = (dir / "errors.txt").string();
+    EXPECT_EQ(std::system((tool + " ksd xyz " + Recording() + " --form vertical --out " + again +
+                           " EnableOrientationModule=0 >/dev/null 2>" + errors)
+                              .c_str()),
+              0);
+    EXPECT_EQ(ReadText(again), live);
+    EXPECT_EQ(ReadText(errors), "");  // no progress when standard error is not a terminal
+    const std::string piped = (dir / "piped.XYZ").string();
+    EXPECT_EQ(std::system((tool + " ksd xyz " + Recording() +
+                           " --form vertical EnableOrientationModule=0 >" + piped)
+                              .c_str()),
+              0);
+    EXPECT_EQ(ReadText(piped), live);
+    // A velocity found wrong afterwards: the ranges scale with it.
+    EXPECT_EQ(std::system((tool + " ksd xyz " + Recording() + " --form vertical --out " + again +
+                           " EnableOrientationModule=0 SoundVelocityMeters=1485 >/dev/null")
+                              .c_str()),
+              0);
+    const auto slower = Numbers(ReadText(again), 4);
+    const auto rowsLive = Numbers(live, 4);
+    ASSERT_EQ(slower.size(), rowsLive.size());
+    for (size_t i = 0; i < slower.size(); ++i)
+        EXPECT_NEAR(slower[i][0], rowsLive[i][0] * 1485.0 / 1500.0, 0.002);
+    EXPECT_NE(ReadText(again).find("1485.00"), std::string::npos);
+    // Usage errors.
+    EXPECT_EQ(WEXITSTATUS(std::system((tool + " ksd xyz " + Recording() + " 2>/dev/null").c_str())),
+              2);
+    EXPECT_EQ(WEXITSTATUS(std::system(
+                  (tool + " ksd xyz " + Recording() + " --form vertical NoSuchKey=1 2>/dev/null")
+                      .c_str())),
+              2);
+    EXPECT_EQ(WEXITSTATUS(std::system(
+                  (tool + " ksd xyz " + (dir / "none.ksd").string() + " --form azimuth 2>/dev/null")
+                      .c_str())),
+              1);
+
     // Independently: X = r sin(bearing), Z = r cos(bearing) (zero down, no offsets).
     const std::vector<RecordedShot> shots = RecordedShots(Recording());
     const auto rows = Numbers(live, 4);
@@ -263,7 +303,10 @@ TEST_F(ScanOnSimulator, VerticalScanWritesTheSweepItRecorded) {
     }
 }
 
-TEST_F(ScanOnSimulator, HorizontalScanMatchesItsRecording) {
+TEST_F(ScanOnSimulator, HorizontalScanOfTheBorehole) {
+    options.scene = sim::SceneKind::Borehole;
+    settings.Range = 4;  // 5 m
+    settings.RangeMeters = 5;
     settings.GridMode = Polar;
     settings.SectorSize = 360;
     settings.Speed = Faster;
@@ -278,10 +321,22 @@ TEST_F(ScanOnSimulator, HorizontalScanMatchesItsRecording) {
     EXPECT_EQ(Reprocess(XyzForm::Horizontal), live);
     const auto rows = Numbers(live, 0);
     EXPECT_GT(rows.size(), 100u);
-    for (const auto& row : rows) {
-        ASSERT_EQ(row.size(), 3u);
-        EXPECT_NEAR(row[2], -1.5, 1e-9);
+    // Level and unturned, each point lies at its slant range from the axis, at the elevation
+    // given; the wall of the borehole makes them a circle.
+    const std::vector<RecordedShot> shots = RecordedShots(Recording());
+    ASSERT_EQ(rows.size(), shots.size() - 2);
+    double least = 1e9, most = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 3u);
+        const double radius = std::hypot(rows[i][0], rows[i][1]);
+        EXPECT_NEAR(radius, shots[i + 1].range, 0.002) << i;
+        EXPECT_NEAR(rows[i][2], -1.5, 1e-9);
+        least = std::min(least, radius);
+        most = std::max(most, radius);
     }
+    EXPECT_GT(least, 1.95);
+    EXPECT_LT(most, 2.3);
+    EXPECT_LT(most - least, 0.05);
 }
 
 TEST_F(ScanOnSimulator, TwelveSweepAzimuthRun) {

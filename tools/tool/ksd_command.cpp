@@ -56,7 +56,10 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
         err << "tarvisk-tool ksd: " << special << "\n";
         return KsdFailure;
     }
-    const KsdSummary s = SummarizeKsdFile(path);
+    ToolProgress progress("ksd info " + path);
+    const KsdSummary s = SummarizeKsdFile(
+        path, [&](int64_t done, int64_t total) { progress.Update(done, total); });
+    progress.Finish();
     if (!s.Opened) {
         err << "tarvisk-tool ksd: cannot open " << path << "\n";
         return KsdFailure;

@@ -7,6 +7,7 @@
 
 #include "tools/tool/ksd_xyz.h"
 
+#include "files/record_writer.h"
 #include "files/xyz_reprocess.h"
 #include "tools/tool/progress.h"
 
@@ -55,6 +56,11 @@ int RunKsdXyz(std::span<const std::string_view> args, std::ostream& out, std::os
         return XyzUsage;
     }
 
+    // A device or a pipe would never end or never start.
+    if (const std::string special = NonRegularFileText(request.ksdPath); !special.empty()) {
+        err << "tarvisk-tool ksd xyz: " << special << "\n";
+        return XyzFailure;
+    }
     std::ofstream file;
     if (!outPath.empty()) {
         file.open(outPath, std::ios::binary | std::ios::trunc);
