@@ -68,7 +68,13 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     ProbePorts(settings_, system_.ports.paths, system_.portAvailability);
 
     host_->onCommand = [this](int32_t id) { OnCommand(id); };
-    host_->onKey = [this](int key, bool down, bool) { KeyEvent(key, down); };
+    host_->onKey = [this](int key, bool down, bool autoRepeat) {
+        // X11 sends a release before every repeated press of a held key; only the real
+        // release ends the pointer's acceleration.
+        if (!down && autoRepeat)
+            return;
+        KeyEvent(key, down);
+    };
     host_->onChar = [this](char32_t c) { panelInput_->Char(c); };
     // The mode readout keeps the profile grid's items in step with the mode, also when a
     // played record changes it.

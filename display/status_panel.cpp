@@ -550,15 +550,19 @@ void StatusPanel::DrawDialMarkers() {
 
 void StatusPanel::DrawTransducerIcon() {
     std::lock_guard lock(surface_.Mutex());
+    // The captions may be a little wider than the icon's box: clear and clip to the inside of
+    // the overlay frame, so a shorter caption leaves nothing of a longer one behind.
     const Rect& b = layout_.transducerBox;
-    surface_.FillRect(b, PanelMidGrey);
+    const Rect area{b.left, b.top, std::max(b.right, layout_.overlayBox.right - 1), b.bottom};
+    surface_.FillRect(area, PanelMidGrey);
     const bool profileGrid = settings_.ProfileGrid == 1;
     const bool up = settings_.Xdcr == XdcrUp;
     const std::string_view top =
         profileGrid ? (up ? "Xdcr Aft" : "Xdcr Fwd") : (up ? "Xdcr Up" : "Xdcr Down");
     const int32_t mid = (b.left + b.right) / 2;
     const Size topExt = surface_.TextExtent(top, TextFont::System);
-    surface_.DrawText(mid - topExt.width / 2, b.top + 1, top, PanelBlack, TextFont::System);
+    surface_.DrawText(mid - topExt.width / 2, b.top + 1, top, PanelBlack, TextFont::System,
+                      &area);
     const int32_t cy = (b.top + b.bottom) / 2 + 1;
     if (profileGrid) {
         const Rect housing{mid - 14, cy - 8, mid + 15, cy + 9};
@@ -568,7 +572,7 @@ void StatusPanel::DrawTransducerIcon() {
         const std::string_view bottom = settings_.ZeroDown == 0 ? "Zero Down" : "Zero Up";
         const Size ext = surface_.TextExtent(bottom, TextFont::System);
         surface_.DrawText(mid - ext.width / 2, b.bottom - ext.height - 1, bottom, PanelBlack,
-                          TextFont::System);
+                          TextFont::System, &area);
     } else {
         // An upright housing; the transducer window sits at the end that faces the scene.
         const Rect housing{mid - 6, cy - 14, mid + 7, cy + 18};
@@ -585,7 +589,7 @@ void StatusPanel::DrawTransducerIcon() {
         }
         surface_.FillRect({mid - 1, cy - 10, mid + 2, cy + 12}, PanelBlack);
     }
-    Repaint(b);
+    Repaint(area);
 }
 
 void StatusPanel::DrawMagnifierFrame() {

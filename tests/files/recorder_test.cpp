@@ -139,6 +139,7 @@ TEST(Recorder, FileNameChecks) {
                         rig.ui.calls.back().text.find("15 records") != std::string::npos;
     const bool reset = rig.ui.title == "Tarvisk Digital Sonar" &&
                        rig.ui.LastMenuText(MenuRecord) == RecordStartText;
+    rig.commands.Recorder().Writer().Close();  // _exit runs no destructor to join the writer
     _exit(stopped && warned && reset ? 0 : 3);
 }
 

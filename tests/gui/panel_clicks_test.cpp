@@ -6,6 +6,7 @@
 
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -251,6 +252,10 @@ TEST(PanelClicks, ArrowKeysMoveThePointerFasterWhileHeld) {
     for (int i = 0; i < 3; ++i)
         QTest::keyPress(&w.Host(), Qt::Key_Right);  // steps 1, 1.5, 2
     EXPECT_EQ(QCursor::pos(), start + QPoint(4, 0));
+    // A held key's repeats come with releases marked as repeats: the pointer keeps speeding.
+    QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(&w.Host(), &repeatRelease);
+    EXPECT_EQ(w.input.CursorStep, 2.5f);
     QTest::keyRelease(&w.Host(), Qt::Key_Right);
     EXPECT_EQ(w.input.CursorStep, CursorStepRest);
     QTest::keyClick(&w.Host(), Qt::Key_Down);

@@ -193,3 +193,120 @@ TEST(PanelPixels, UserTextAndDateFields) {
 
 }  // namespace
 }  // namespace tarvisk
+
+namespace tarvisk {
+namespace {
+
+constexpr QRgb Red = 0xFF0000;
+
+int CountRed(const QImage& s, QRect area) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qRed(s.pixel(x, y)) > 200 && qGreen(s.pixel(x, y)) < 60)
+                ++n;
+    return n;
+}
+
+TEST(PanelFaults, NewColourTableReachesTheScreenBar) {
+    PanelRig rig;
+    std::vector<Rect> repaints;
+    rig.surface->onRepaint = [&](const Rect& r) { repaints.push_back(r); };
+    rig.system.palette.ApplyColourTable(3);
+    rig.surface->SetPalette(PaletteOf(rig.system.palette));
+    rig.panel->DrawColourBar();
+    bool barRepainted = false;
+    for (const Rect& r : repaints)
+        barRepainted = barRepainted || (r.left <= 601 && r.right >= 604 && r.Height() > 400);
+    EXPECT_TRUE(barRepainted);
+}
+
+// The hanging profile view turns the picture half round: a 90 degree sector ahead is drawn
+// pointing down on the dial, and a bearing to starboard stays on the right.
+TEST(PanelFaults, HangingViewDialFacesDownAndMarkersStayOnTheirSide) {
+    PanelRig rig;
+    SonarSettings& s = rig.system.settings;
+    s.GridMode = Sector;
+    s.SectorSize = 90;
+    s.Train = 0;
+    s.ProfileGrid = 1;
+    s.ZeroDown = 0;
+    rig.panel->DrawSectorDial();
+    const int cx = rig.layout.XC, cy = rig.layout.YC, r = rig.layout.DialRadius;
+    QImage shot = rig.Shot();
+    const QRect upper(cx - r, cy - r, 2 * r + 1, r - 4);
+    const QRect lower(cx - r, cy + 5, 2 * r + 1, r - 4);
+    EXPECT_EQ(CountRed(shot, upper), 0);
+    EXPECT_GT(CountRed(shot, lower), 20);
+
+    rig.system.link.Shot.HeadAngleDegrees = 90.0f;
+    rig.panel->DrawDialMarkers();
+    shot = rig.Shot();
+    const int out = r + 8;
+    EXPECT_GT(CountRed(shot, QRect(cx + out - 4, cy - 4, 9, 9)), 10);
+    EXPECT_EQ(CountRed(shot, QRect(cx - out - 4, cy - 4, 9, 9)), 0);
+}
+
+TEST(PanelFaults, PlayedSectorAndTrainMoveTheDial) {
+    PanelRig rig;
+    SonarSettings& s = rig.system.settings;
+    s.RunMode = 1;
+    s.GridMode = Sector;
+    s.SectorSize = 90;
+    s.Train = 0;
+    rig.panel->PlaybackRefresh();
+    const int32_t ahead = rig.panel->Limits().first;
+    s.Train = 90;  // as a played record leaves it
+    rig.panel->PlaybackRefresh();
+    EXPECT_NE(rig.panel->Limits().first, ahead);
+}
+
+TEST(PanelFaults, GridLabelWaitsWhileTheStatusLineSpeaks) {
+    PanelRig rig;
+    SharedInt pending{1};
+    rig.panel->WatchGridLabelBlockers(&pending);
+    const QRect label(266, 513, 71, 12);
+    rig.system.settings.Grid = 0;  // "Grid Off" would differ from the label painted
+    rig.panel->DrawGridLabel();
+    const QImage held = rig.Shot().copy(label);
+    EXPECT_EQ(rig.panel->State().GridLabelSuppressed, 1);
+    pending = 0;
+    rig.system.imaging.WaitingForStart = 1;
+    rig.panel->DrawGridLabel();
+    EXPECT_EQ(held, rig.Shot().copy(label));
+    rig.system.imaging.WaitingForStart = 0;
+    rig.panel->DrawGridLabel();
+    EXPECT_EQ(rig.panel->State().GridLabelSuppressed, 0);
+    EXPECT_NE(held, rig.Shot().copy(label));
+}
+
+// A caption that changes leaves the same pixels as one painted fresh.
+TEST(PanelFaults, TransducerCaptionLeavesNothingBehind) {
+    PanelRig changed;
+    changed.system.settings.Xdcr = XdcrDown;
+    changed.panel->DrawTransducerIcon();
+    changed.system.settings.Xdcr = XdcrUp;
+    changed.panel->DrawTransducerIcon();
+    PanelRig fresh;
+    fresh.system.settings.Xdcr = XdcrUp;
+    fresh.panel->DrawTransducerIcon();
+    const Rect& b = fresh.layout.transducerBox;
+    const QRect around(b.left - 6, b.top, fresh.layout.overlayBox.right - b.left + 5, 20);
+    EXPECT_EQ(changed.Shot().copy(around), fresh.Shot().copy(around));
+}
+
+TEST(PanelFaults, CheckBoxesAreSquareWithATick) {
+    PanelRig rig;
+    const int w = rig.layout.metrics.CheckBoxWidth;
+    const QRect cell(734, 4, w, rig.layout.metrics.CheckBoxHeight);
+    QImage s = rig.Shot();
+    EXPECT_EQ(Pixel(s, cell.left(), cell.top()), MidGrey);  // square corner, sunken edge
+    EXPECT_EQ(CountColour(s, cell.adjusted(2, 2, -2, -2), Black), 0);
+    rig.system.settings.Hold = 1;
+    rig.panel->DrawHold();
+    s = rig.Shot();
+    EXPECT_GT(CountColour(s, cell.adjusted(2, 2, -2, -2), Black), 10);
+}
+
+}  // namespace
+}  // namespace tarvisk
