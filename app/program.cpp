@@ -65,6 +65,7 @@ bool Program::Start(std::string& error, bool showSplash) {
         if (sys.settings.RunMode != 0 && options_.playPath.empty())
             sys.settings.RunMode = 0;
     }
+    ApplySideScanTrain(sys.settings);
     sys.liveCopy = SaveLiveCopy(sys.settings);
 
     auto link = std::make_unique<AcquisitionLiveLink>(sys);

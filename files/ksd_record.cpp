@@ -309,12 +309,8 @@ void ApplyRecordHeader(const RecordHeader& h, SonarSettings& settings, PlayedRec
     state.PreviousSectorSize = settings.SectorSize;
     settings.SectorSize = h.SectorSize;
     settings.Train = h.Train;
-    if (h.GridMode == SS) {
-        if (h.Train == 90)
-            settings.SSTrain = StbdChannel;
-        if (h.Train == 270)
-            settings.SSTrain = PortChannel;
-    }
+    // The side of a side-scan shot comes with its train; the picture is drawn on that side.
+    ApplySideScanTrainFromTrain(settings);
     settings.RangeOffset = h.RangeOffset;
     settings.Absorption = h.Absorption;
     if (h.DataBits != 0)

@@ -41,11 +41,20 @@ AcquisitionThread::AcquisitionThread(HeadLink& link, ShotHandler& shots, LinkSta
       shots_(shots),
       view_(view),
       seams_(seams),
-      sender_(port_, link.Settings) {}
+      sender_(port_, link.Settings) {
+    link_.StampRefresher = this;
+}
 
 AcquisitionThread::~AcquisitionThread() {
     StopAcquisition();
     port_.Close();
+    if (link_.StampRefresher == this)
+        link_.StampRefresher = nullptr;
+}
+
+void AcquisitionThread::RefreshDateTimeStamp() {
+    if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_))
+        seams_.OnClockSecond();
 }
 
 bool AcquisitionThread::OpenHeadPort(int32_t portIndex, const std::string& devicePath) {
@@ -169,7 +178,7 @@ void AcquisitionThread::Wait(int timeoutMs, bool forInput) {
 }
 
 void AcquisitionThread::Loop() {
-    RefreshDateTimeStamp(stamp_, settings_, clock_);
+    tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_);
     lastPollSecond_ = settings_.ClockSecond;
     if (settings_.RunMode == 0) {
         settings_.ParametersChanged = 1;
@@ -180,7 +189,7 @@ void AcquisitionThread::Loop() {
             std::this_thread::sleep_for(std::chrono::milliseconds(IdlePassMilliseconds));
             continue;
         }
-        if (RefreshDateTimeStamp(stamp_, settings_, clock_))
+        if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_))
             seams_.OnClockSecond();
 
         if (settings_.Hold == 0) {

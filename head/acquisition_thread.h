@@ -9,13 +9,13 @@
 #include <string>
 #include <thread>
 
-#include "settings/shared_value.h"
 #include "head/date_time_stamp.h"
 #include "head/head_link.h"
 #include "head/link_status.h"
 #include "head/shot_handler.h"
 #include "head/timed_send.h"
 #include "platform/serial_port.h"
+#include "settings/shared_value.h"
 
 namespace tarvisk {
 
@@ -64,11 +64,11 @@ struct LinkCounters {
     std::atomic<uint64_t> CommandsSent{0};
 };
 
-class AcquisitionThread {
+class AcquisitionThread final : public DateTimeRefresher {
   public:
     AcquisitionThread(HeadLink& link, ShotHandler& shots, LinkStatusView& view,
                       AcquisitionSeams& seams);
-    ~AcquisitionThread();
+    ~AcquisitionThread() override;
     AcquisitionThread(const AcquisitionThread&) = delete;
     AcquisitionThread& operator=(const AcquisitionThread&) = delete;
 
@@ -94,6 +94,8 @@ class AcquisitionThread {
     // Acquisition thread only (the automated scans): the last command with this train code,
     // sector 0 and step 1, which parks the head at the start of the sector.
     void SendScanStep(uint8_t trainCode);
+    // Acquisition thread: a valid reply arrived (the reply check calls this in live mode).
+    void RefreshDateTimeStamp() override;
 
   private:
     void Loop();

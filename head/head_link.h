@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdint>
 
-#include "settings/shared_value.h"
-#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
 #include "head/switch_command.h"
+#include "settings/shared_value.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -19,8 +19,6 @@ namespace tarvisk {
 class LinkHooks {
   public:
     virtual ~LinkHooks() = default;
-    // A valid reply in live mode: refresh the date/time stamp.
-    virtual void RefreshDateTimeStamp() {}
     // After an "A" reply was stored in link.Azimuth (detected, pending cleared).
     virtual void OnAzimuthReply() {}
     // After an "O" reply was stored in link.Orientation.
@@ -31,6 +29,14 @@ class LinkHooks {
     virtual void OnHeadIdChanged() {}
     // Milliseconds on a monotonic clock, for the shot period.
     virtual int64_t MonotonicMilliseconds();
+};
+
+// Keeps the date/time stamp: each valid reply in live mode refreshes it, so a recorded shot
+// carries the time it arrived. The acquisition thread installs itself while it exists.
+class DateTimeRefresher {
+  public:
+    virtual ~DateTimeRefresher() = default;
+    virtual void RefreshDateTimeStamp() = 0;
 };
 
 // Fields of the last azimuth drive reply, kept for the azimuth and diagnostics windows.
@@ -59,6 +65,7 @@ struct HeadLink {
 
     SonarSettings& Settings;
     LinkHooks* Hooks = &DefaultHooks;
+    DateTimeRefresher* StampRefresher = nullptr;
 
     // The one command buffer; builders overwrite it in place.
     SwitchCommand Command{};

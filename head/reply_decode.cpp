@@ -365,8 +365,8 @@ bool CheckAndDecodeReply(HeadLink& link) {
     if (CheckFrame(link.Reply, expectedLength, type).Fault != ReplyFault::None)
         return false;
     size_t length = static_cast<size_t>(expectedLength);
-    if (link.Settings.RunMode == 0)
-        link.Hooks->RefreshDateTimeStamp();
+    if (link.Settings.RunMode == 0 && link.StampRefresher)
+        link.StampRefresher->RefreshDateTimeStamp();
     link.ReplyReceived = 1;
     switch (type) {
         case ReplyTypeAzimuth:

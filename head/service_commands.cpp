@@ -27,7 +27,8 @@ const std::string_view CommandToolHelp =
     "  Key=Value    override one setting; keys are the TARVISK.INI key names (case does\n"
     "               not matter), and each value is checked as reading the file checks it:\n"
     "               a value out of range takes the key's default. Overrides apply in the\n"
-    "               order given, after the file. SSTrain also selects the side-scan channel.\n"
+    "               order given, after the file. SSTrain also selects the side-scan channel\n"
+    "               and, with GridMode=2, the train (270 Port, 90 Stbd).\n"
     "\n"
     "With ConfigType=1 (the default) the frequency, absorption and pulse length come from\n"
     "the user configuration ConfigFile names (\"Default\" or a .CFG file; one that cannot be\n"
@@ -210,8 +211,8 @@ bool LoadToolSettings(const std::string& iniPath, const std::vector<std::string_
             return false;
         }
     }
-    // The panel keeps the working channel in step with the operator's choice.
-    settings.SSChannel = settings.SSTrain.Get();
+    // As the panel would: the working channel, and in side scan the side the head looks to.
+    ApplySideScanTrain(settings);
     return true;
 }
 

@@ -42,9 +42,8 @@ void ProbePorts(SonarSettings& settings, const std::array<std::string, ComPortCo
         ports.available[i] = false;
         if (devicePaths[i].empty())
             continue;
-        SerialPort port;
-        // Rate 0: probing must not disturb a device's settings.
-        ports.available[i] = port.Open(devicePaths[i], 0);
+        // Only whether it opens: a console, modem or GPS on the port is left undisturbed.
+        ports.available[i] = ProbeSerialDevice(devicePaths[i]);
     }
     ChoosePorts(settings, ports);
 }

@@ -31,6 +31,15 @@ bool IsUnsupported(int error) {
 
 }  // namespace
 
+bool ProbeSerialDevice(const std::string& path) {
+    int fd = RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK); });
+    if (fd < 0)
+        return false;
+    const bool terminal = isatty(fd) != 0;
+    ::close(fd);
+    return terminal;
+}
+
 bool IsVanishedError(int error) {
     return error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE ||
            error == ESHUTDOWN;
@@ -78,6 +87,7 @@ bool SerialPort::Open(const std::string& path, int32_t baudRate) {
     ioctl(fd, TIOCEXCL);
     fd_ = fd;
     path_ = path;
+    haveSaved_ = tcgetattr(fd, &saved_) == 0;
     vanished_ = false;
     haveCounters_ = true;
     lastCounters_ = {};
@@ -92,6 +102,10 @@ bool SerialPort::Open(const std::string& path, int32_t baudRate) {
 
 void SerialPort::Close() {
     if (fd_ >= 0) {
+        // Leave the device as it was found (a vanished one cannot take it: no matter).
+        if (haveSaved_)
+            RetryOnInterrupt([&] { return tcsetattr(fd_, TCSANOW, &saved_); });
+        haveSaved_ = false;
         // The exclusive mark outlives this descriptor while anyone else holds the terminal
         // (a simulator keeps its slave open), so take it off again.
         ioctl(fd_, TIOCNXCL);

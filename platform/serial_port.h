@@ -5,6 +5,8 @@
 // adapter pulled out, the far end of a pseudo-terminal closed) is reported as vanished, never
 // as "no data yet".
 
+#include <termios.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,7 +26,8 @@ class SerialPort {
 
     // Opens the device for exclusive read and write (no controlling terminal) and puts it in
     // raw 8N1 at the given rate; 0 keeps the rate the device has. Returns false and leaves the
-    // port closed when the device cannot be opened or configured.
+    // port closed when the device cannot be opened or configured. The device's own settings
+    // are kept and put back by Close, so a console or modem on the port is left as found.
     bool Open(const std::string& path, int32_t baudRate = 115200);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
@@ -67,10 +70,16 @@ class SerialPort {
 
     int fd_ = -1;
     std::string path_;
+    termios saved_{};
+    bool haveSaved_ = false;
     bool vanished_ = false;
     bool haveCounters_ = true;
     SerialLineCounters lastCounters_{};
 };
+
+// True when the device at path is a terminal that can be opened now. Opens it without
+// changing anything (no settings, no flush, no exclusive mark) and closes it again.
+bool ProbeSerialDevice(const std::string& path);
 
 // Maps a rate in bits per second to the termios speed constant; 0 when unsupported.
 unsigned int BaudConstant(int32_t baudRate);

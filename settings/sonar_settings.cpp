@@ -3,7 +3,8 @@
 namespace tarvisk {
 
 void ApplyRangeIndex(SonarSettings& settings, int32_t index) {
-    if (index < MinRangeIndex || index > MaxRangeIndex) return;
+    if (index < MinRangeIndex || index > MaxRangeIndex)
+        return;
     const RangeEntry& entry = RangeTable[index];
     settings.Range = index;
     settings.RangeMeters = entry.meters;
@@ -26,9 +27,31 @@ void ApplyDisplayMode(SonarSettings& settings, int32_t mode) {
     }
 }
 
+void ApplySideScanTrain(SonarSettings& settings) {
+    settings.SSChannel = settings.SSTrain.Get();
+    if (settings.GridMode != SS)
+        return;
+    settings.SectorSize = 0;
+    if (settings.SSTrain == PortChannel)
+        settings.Train = 270;
+    else if (settings.SSTrain == StbdChannel)
+        settings.Train = 90;
+}
+
+void ApplySideScanTrainFromTrain(SonarSettings& settings) {
+    if (settings.GridMode == SS) {
+        if (settings.Train == 90)
+            settings.SSTrain = StbdChannel;
+        else if (settings.Train == 270)
+            settings.SSTrain = PortChannel;
+    }
+    settings.SSChannel = settings.SSTrain.Get();
+}
+
 void ApplyRangeMeters(SonarSettings& settings, int32_t meters) {
     int32_t index = RangeIndexForMeters(meters);
-    if (index >= 0) ApplyRangeIndex(settings, index);
+    if (index >= 0)
+        ApplyRangeIndex(settings, index);
 }
 
 int32_t RoundFrequency(int32_t kilohertz) {
@@ -92,11 +115,14 @@ void RestoreLiveCopy(SonarSettings& s, const LiveCopy& c) {
     s.PitchOffset = c.PitchOffset;
     s.RollOffset = c.RollOffset;
     s.HeadingOffset = c.HeadingOffset;
+    // A played file may have looked to the other side: the live side is the live Train's.
+    ApplySideScanTrainFromTrain(s);
 }
 
 std::string_view RangeLabel(const SonarSettings& settings) {
     int32_t index = settings.Range;
-    if (index < MinRangeIndex || index > MaxRangeIndex) index = 9;
+    if (index < MinRangeIndex || index > MaxRangeIndex)
+        index = 9;
     return settings.Units == Feet ? RangeTable[index].feetLabel : RangeTable[index].metreLabel;
 }
 

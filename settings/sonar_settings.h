@@ -147,6 +147,14 @@ void ApplyRangeIndex(SonarSettings& settings, int32_t index);
 
 // Sets GridMode and the working SectorSize that goes with it.
 void ApplyDisplayMode(SonarSettings& settings, int32_t mode);
+// In side scan the head looks to the chosen side: the working channel follows SSTrain, the
+// sector is 0 and Train is 270 (Port) or 90 (Stbd). Outside side scan only the channel is set.
+// What the train readout does on the panel, for the paths that never draw one (start-up,
+// batch rendering).
+void ApplySideScanTrain(SonarSettings& settings);
+// The side the head looked to, from the Train of a side-scan shot (90 Stbd, 270 Port; any
+// other train leaves the choice as it was); the working channel follows.
+void ApplySideScanTrainFromTrain(SonarSettings& settings);
 
 // Sets Range from a range in metres reported by the head; a value the table lacks is ignored.
 void ApplyRangeMeters(SonarSettings& settings, int32_t meters);

@@ -2,6 +2,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <array>
 #include <chrono>
 #include <numeric>
@@ -202,6 +205,87 @@ TEST(ProbePorts, ProbesRealDevicesAndLeavesThemUsable) {
     EXPECT_FALSE(ports.available[5]);
     SerialPort port;
     EXPECT_TRUE(port.Open(paths[2]));
+}
+
+template <typename F>
+bool WaitFor(F condition) {
+    for (int i = 0; i < 1000; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+// A terminal set up the way a console or a modem line would be: cooked, echoing, 9600 baud,
+// with input waiting.
+struct ConsoleLike {
+    PseudoTerminal pty;
+    int fd = -1;
+    termios before{};
+    bool Open() {
+        if (!pty.Open())
+            return false;
+        fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0 || tcgetattr(fd, &before) != 0)
+            return false;
+        before.c_lflag |= ICANON | ECHO | ISIG;
+        before.c_iflag |= ICRNL | IXON;
+        before.c_oflag |= OPOST | ONLCR;
+        cfsetispeed(&before, B9600);
+        cfsetospeed(&before, B9600);
+        if (tcsetattr(fd, TCSANOW, &before) != 0 || tcgetattr(fd, &before) != 0)
+            return false;
+        return ::write(pty.MasterFd(), "AT\r", 3) == 3;
+    }
+    ~ConsoleLike() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    bool Unchanged() const {
+        termios now{};
+        return tcgetattr(fd, &now) == 0 && now.c_iflag == before.c_iflag &&
+               now.c_oflag == before.c_oflag && now.c_cflag == before.c_cflag &&
+               now.c_lflag == before.c_lflag && cfgetispeed(&now) == cfgetispeed(&before) &&
+               std::equal(std::begin(now.c_cc), std::end(now.c_cc), std::begin(before.c_cc));
+    }
+    int Queued() const {
+        int n = -1;
+        ioctl(fd, FIONREAD, &n);
+        return n;
+    }
+};
+
+TEST(ProbePorts, LeavesADevicesSettingsAndInputAlone) {
+    ConsoleLike console;
+    ASSERT_TRUE(console.Open());
+    ASSERT_TRUE(WaitFor([&] { return console.Queued() == 3; }));
+    std::array<std::string, ComPortCount> paths{};
+    paths[0] = console.pty.SlavePath();
+    SonarSettings settings;
+    PortAvailability ports;
+    ProbePorts(settings, paths, ports);
+    EXPECT_TRUE(ports.available[0]);
+    EXPECT_TRUE(console.Unchanged());
+    EXPECT_EQ(console.Queued(), 3) << "the probe flushed the device's input";
+}
+
+TEST(SerialPort, PutsTheDevicesSettingsBackOnClose) {
+    ConsoleLike console;
+    ASSERT_TRUE(console.Open());
+    {
+        SerialPort port;
+        ASSERT_TRUE(port.Open(console.pty.SlavePath(), 115200));
+        EXPECT_FALSE(console.Unchanged()) << "raw 115200 while the program has the port";
+        // Reconfigured while open (the head port's StartAcquisition does so): still restored.
+        ASSERT_TRUE(port.Configure(57600));
+        port.Close();
+        EXPECT_TRUE(console.Unchanged());
+        // Closing twice, or after a failed open, must not disturb it either.
+        port.Close();
+        EXPECT_FALSE(port.Open("/nonexistent/tty"));
+    }
+    EXPECT_TRUE(console.Unchanged());
 }
 
 }  // namespace

@@ -161,6 +161,7 @@ int Render(std::span<const std::string_view> args, std::ostream& out, std::ostre
             return ToolUsageError;
         }
     }
+    ApplySideScanTrain(system->settings);
     std::error_code ec;
     std::filesystem::create_directories(outDir, ec);
     if (!system->Open(file)) {
