@@ -56,7 +56,7 @@ struct HeadPose {
     bool mountedUp = false;  // transducer pointing up: the sweep turns the other way
 };
 
-inline constexpr int32_t MaxSceneSamples = 512;
+inline constexpr int32_t MaxSceneSamples = 1024;
 
 // One shot's result: levels 0..255 per sample, and the head's own profile range (metres to
 // the first strong return beyond the minimum range; 0 when none).
