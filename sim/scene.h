@@ -44,6 +44,9 @@ struct PingSettings {
     float absorptionDbPerMeter = 0.2f;
     float pulseMicroseconds = 100.0f;
     float frequencyKhz = 675.0f;
+    // The first cell the head sends (the cells before it lie inside the blanking distance);
+    // the transducer's ring-down shows from here on.
+    int32_t firstCell = 0;
 };
 
 // Where the transducer points, besides its own stepping: the azimuth drive turns the head

@@ -25,6 +25,7 @@ int32_t SkipBlanking(const PingSettings& ping, int32_t count, float blank) {
 PingSettings Lengthened(PingSettings ping, int32_t count, int32_t skip) {
     const float range = std::max(ping.rangeMeters, 1.0f);
     ping.rangeMeters = range * static_cast<float>(count + skip) / static_cast<float>(count);
+    ping.firstCell = skip;
     return ping;
 }
 
