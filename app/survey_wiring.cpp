@@ -1,6 +1,7 @@
 #include "app/survey_wiring.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QObject>
 #include <QThread>
@@ -211,10 +212,24 @@ class SurveyWiring : public QObject,
                 done->set_value();
             },
             Qt::QueuedConnection);
-        while (finished.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
-            if (!link_.Thread().Running())
+        while (finished.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+            if (!link_.Thread().Running()) {
+                // Nobody waits for its answer any more: close whichever scan dialog is open.
+                QMetaObject::invokeMethod(
+                    &window_.Host(), [this] { CloseScanDialogs(); }, Qt::QueuedConnection);
                 return false;
+            }
+        }
         return true;
+    }
+
+    void CloseScanDialogs() {
+        for (QDialog* d : window_.Host().findChildren<QDialog*>()) {
+            const QString name = d->objectName();
+            if (name == "SNAPSHOT" || name == "SNAPSHOT2" || name == "AUTOAZIMUTH" ||
+                name == "SAVEPROFILE")
+                d->reject();
+        }
     }
 
     void Message(const std::string& caption, const std::string& text) {

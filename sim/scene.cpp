@@ -485,8 +485,9 @@ void Scene::PowerPerCell(float bearingDegrees, const PingSettings& ping, float* 
         const float tvg = std::max(r / 10.0f, 0.3f);
         power[i] = std::max(sum, 0.0f) * tvg * std::pow(10.0f, -0.2f * alpha * r);
     }
-    for (int32_t i = 0; i < std::min(RingDownSamples, count); ++i)
-        power[i] += std::pow(10.0f, RingDownDb / 10.0f) * std::pow(RingDownDecay, float(i));
+    const int32_t first = std::clamp(ping.firstCell, 0, count);
+    for (int32_t i = first; i < std::min(first + RingDownSamples, count); ++i)
+        power[i] += std::pow(10.0f, RingDownDb / 10.0f) * std::pow(RingDownDecay, float(i - first));
 }
 
 void Scene::MeanPowerDb(float bearingDegrees, const PingSettings& ping, float* powerDb,
@@ -509,7 +510,7 @@ void Scene::Echoes(float bearingDegrees, const PingSettings& ping, float profile
     const float range = std::max(ping.rangeMeters, 1.0f);
     const float cell = range / static_cast<float>(count);
     const float threshold = std::pow(10.0f, (ProfileThresholdDb - ping.gainDb) / 10.0f);
-    for (int32_t i = RingDownSamples; i < count; ++i) {
+    for (int32_t i = std::max(ping.firstCell, 0) + RingDownSamples; i < count; ++i) {
         const float r = (i + 0.5f) * cell;
         if (r >= profileMinimumMeters && power[i] >= threshold) {
             line.profileMeters = r;

@@ -44,6 +44,9 @@ struct PingSettings {
     float absorptionDbPerMeter = 0.2f;
     float pulseMicroseconds = 100.0f;
     float frequencyKhz = 675.0f;
+    // The first cell the head sends (the cells before it lie inside the blanking distance);
+    // the transducer's ring-down shows from here on.
+    int32_t firstCell = 0;
 };
 
 // Where the transducer points, besides its own stepping: the azimuth drive turns the head
@@ -56,7 +59,7 @@ struct HeadPose {
     bool mountedUp = false;  // transducer pointing up: the sweep turns the other way
 };
 
-inline constexpr int32_t MaxSceneSamples = 512;
+inline constexpr int32_t MaxSceneSamples = 1024;
 
 // One shot's result: levels 0..255 per sample, and the head's own profile range (metres to
 // the first strong return beyond the minimum range; 0 when none).

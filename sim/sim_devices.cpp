@@ -7,6 +7,28 @@ namespace tarvisk::sim {
 
 namespace {
 
+// The distance the head's echo data starts at for its pulse length (the program computes the
+// same from the pulse it sent, with the echo-start bit of the reply clear, as sent here).
+float BlankingMeters(const SimCommand& c) {
+    const int32_t t = c.pulseMicroseconds + (c.rangeMeters < 5 ? 112 : 202);
+    return std::max(0.0f, static_cast<float>(t) * 0.00075f);
+}
+
+// Whole cells of a count-sample line that the blanking distance covers.
+int32_t SkipBlanking(const PingSettings& ping, int32_t count, float blank) {
+    const float cell = std::max(ping.rangeMeters, 1.0f) / static_cast<float>(count);
+    const int32_t skip = static_cast<int32_t>(blank / cell + 0.5f);
+    return std::clamp(skip, 0, MaxSceneSamples - count);
+}
+
+// The same ping over count + skip cells of the same size, so the line can start skip cells in.
+PingSettings Lengthened(PingSettings ping, int32_t count, int32_t skip) {
+    const float range = std::max(ping.rangeMeters, 1.0f);
+    ping.rangeMeters = range * static_cast<float>(count + skip) / static_cast<float>(count);
+    ping.firstCell = skip;
+    return ping;
+}
+
 void Put14(ReplyFrame& reply, size_t at, int32_t value) {
     reply[at] = static_cast<uint8_t>(value & 0x7F);
     reply[at + 1] = static_cast<uint8_t>((value >> 7) & 0x7F);
@@ -136,24 +158,34 @@ int32_t SonarHeadModel::Respond(const SimCommand& c, ReplyFrame& reply) {
     const float range = static_cast<float>(std::max(c.rangeMeters, 1));
     PingSettings ping{range, static_cast<float>(c.gain), c.absorption * 0.01f,
                       static_cast<float>(c.pulseMicroseconds), static_cast<float>(c.frequencyKhz)};
-    // The profile search always looks at the fine 500-sample line.
+    // The profile search always looks at the fine 500-sample line. Echo data and profile range
+    // start at the blanking distance, as on the real head: the program adds it back.
     const float bearing = (position_ - 600) * 0.3f;
+    const float blank = BlankingMeters(c);
+    const int32_t fineSkip = SkipBlanking(ping, 500, blank);
     EchoLine fine;
-    scene_.Echoes(bearing, ping, c.profileMinimumDecimetres * 0.1f, random_, fine, 500);
+    scene_.Echoes(bearing, Lengthened(ping, 500, fineSkip), c.profileMinimumDecimetres * 0.1f,
+                  random_, fine, 500 + fineSkip);
+    const float profileMeters = fine.profileMeters - fineSkip * (range / 500.0f);
     const int32_t profile =
-        static_cast<int32_t>(fine.profileMeters / (c.rangeMeters < 5 ? 0.002f : 0.01f) + 0.5f);
+        fine.profileMeters > 0.0f && profileMeters > 0.0f
+            ? static_cast<int32_t>(profileMeters / (c.rangeMeters < 5 ? 0.002f : 0.01f) + 0.5f)
+            : 0;
 
     const int32_t dataCount = shape.length - 13;
     Header(reply, shape.type, c, profile, dataCount);
     uint8_t* data = reply.data() + 12;
     if (shape.samples > 0) {
         EchoLine coarse;
-        if (shape.samples != 500)
-            scene_.Echoes(bearing, ping, 0.0f, random_, coarse, shape.samples);
-        const std::array<uint8_t, MaxSceneSamples>& line =
-            shape.samples == 500 ? fine.levels : coarse.levels;
+        int32_t skip = fineSkip;
+        if (shape.samples != 500) {
+            skip = SkipBlanking(ping, shape.samples, blank);
+            scene_.Echoes(bearing, Lengthened(ping, shape.samples, skip), 0.0f, random_, coarse,
+                          shape.samples + skip);
+        }
+        const uint8_t* line = (shape.samples == 500 ? fine.levels : coarse.levels).data() + skip;
         if (shape.dataBits == 8) {
-            std::copy_n(line.begin(), dataCount, data);
+            std::copy_n(line, dataCount, data);
         } else if (shape.dataBits == 4) {
             for (int32_t i = 0; i < dataCount; ++i) {
                 data[i] = static_cast<uint8_t>((line[2 * i] >> 4) | (line[2 * i + 1] & 0xF0));

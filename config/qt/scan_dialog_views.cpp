@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -73,12 +74,22 @@ QCheckBox* Check(const char* text, int32_t id) {
     return c;
 }
 
+// Runs the dialog and deletes it, unless its owner went first.
+int Finish(QPointer<QDialog>& dialog) {
+    const int result = dialog->exec();
+    if (dialog)
+        delete dialog.data();
+    return result;
+}
+
 }  // namespace
 
 void RunAutoProfileDialogView(QWidget* owner, AutoProfileDialogModel& model,
                               SonarSettings& settings, AutoProfileRunState& run) {
     namespace ids = snapshot_ids;
-    QDialog dialog(owner);
+    // On the heap: closing the window while the dialog is open deletes it with its owner.
+    QPointer<QDialog> guard = new QDialog(owner);
+    QDialog& dialog = *guard;
     dialog.setObjectName(Text(model.TemplateName()));
     dialog.setWindowTitle(Text(model.Title()));
     auto* layout = new QVBoxLayout(&dialog);
@@ -183,7 +194,7 @@ void RunAutoProfileDialogView(QWidget* owner, AutoProfileDialogModel& model,
     });
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     show(true);
-    dialog.exec();
+    Finish(guard);
 }
 
 void RunAutoAzimuthDialogView(QWidget* owner, AutoAzimuthDialogModel& model,
@@ -191,7 +202,9 @@ void RunAutoAzimuthDialogView(QWidget* owner, AutoAzimuthDialogModel& model,
                               const std::function<void()>& closeXyz) {
     namespace ids = autoazimuth_ids;
     using F = AutoAzimuthDialogModel::Field;
-    QDialog dialog(owner);
+    // On the heap: closing the window while the dialog is open deletes it with its owner.
+    QPointer<QDialog> guard = new QDialog(owner);
+    QDialog& dialog = *guard;
     dialog.setObjectName(QStringLiteral("AUTOAZIMUTH"));
     dialog.setWindowTitle(QStringLiteral("Auto-Azimuth"));
     auto* layout = new QVBoxLayout(&dialog);
@@ -268,11 +281,13 @@ void RunAutoAzimuthDialogView(QWidget* owner, AutoAzimuthDialogModel& model,
     });
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     show();
-    dialog.exec();
+    Finish(guard);
 }
 
 bool RunSaveProfileDialogView(QWidget* owner) {
-    QDialog dialog(owner);
+    // On the heap: closing the window while the dialog is open deletes it with its owner.
+    QPointer<QDialog> guard = new QDialog(owner);
+    QDialog& dialog = *guard;
     dialog.setObjectName(QStringLiteral("SAVEPROFILE"));
     dialog.setWindowTitle(QStringLiteral("Auto-Profile"));
     auto* layout = new QVBoxLayout(&dialog);
@@ -286,7 +301,7 @@ bool RunSaveProfileDialogView(QWidget* owner) {
     layout->addLayout(buttons);
     QObject::connect(yes, &QPushButton::clicked, &dialog, &QDialog::accept);
     QObject::connect(no, &QPushButton::clicked, &dialog, &QDialog::reject);
-    return dialog.exec() == QDialog::Accepted;
+    return Finish(guard) == QDialog::Accepted;
 }
 
 }  // namespace tarvisk

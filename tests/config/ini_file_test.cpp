@@ -1,6 +1,8 @@
 #include "config/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -182,6 +184,37 @@ TEST(IniNumbers, RealsWriteLikePrintf) {
     EXPECT_EQ(FormatIniFloat(-180.0, 3, 1, false), "-180.0");
     EXPECT_EQ(FormatIniFloat(0.25, 3, 1, false), "0.2");  // binary 0.25 rounds to even, as printf
     EXPECT_EQ(FormatIniFloat(2.0f / 3.0f, 4, 2, false), "0.67");
+}
+
+// A writable TARVISK.INI in a folder the user may not create files in is rewritten where it
+// stands. Root may create files anywhere, so the save runs as an unprivileged user.
+TEST(IniFile, WritableFileInReadOnlyFolderIsRewrittenInPlace) {
+    TempDir dir;
+    fs::path folder = dir.path / "ro";
+    fs::create_directory(folder);
+    fs::path file = folder / "TARVISK.INI";
+    std::ofstream(file) << "; the operator's note\n[Settings]\nGain=3\n";
+    ::chmod(file.c_str(), 0666);
+    ::chmod(folder.c_str(), 0555);
+    ::chmod(dir.path.c_str(), 0755);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        IniFile ini;
+        std::string error;
+        if (!ini.Load(file.string(), &error))
+            _exit(4);
+        ini.SetString("Settings", "Gain", "12");
+        _exit(ini.Save(file.string(), &error) ? 0 : 5);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ::chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(file), "; the operator's note\n[Settings]\nGain=12\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 }  // namespace
