@@ -57,6 +57,9 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     system_.drawing.SetView(this);
     mouse_ = std::make_unique<ImageMouse>(settings_, input, system_.image, *panel_, *framebuffer_);
     ConnectImageMouse(*mouse_, *host_);
+    mouse_->heading = [this] {
+        return settings_.EnableOrientationModule ? system_.orientation.FilteredHeading.Get() : 0.0f;
+    };
 
     panelInputView_ = std::make_unique<PanelInputView>(*this);
     panelInput_ = std::make_unique<PanelInput>(settings_, input, system_.imaging, menu_,
