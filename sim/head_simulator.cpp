@@ -270,6 +270,7 @@ void HeadSimulator::Run() {
                     flushFallbacks_.fetch_add(1);
                 const double t = (now - start) * 1e-6;
                 HeadPose pose;
+                OrientationModuleModel::Attitude(t, pose);
                 pose.azimuthDegrees = (azimuth.Position() - 600) * 0.3f;
                 pose.mountedUp = options_.mountedUp;
                 head.SetPose(pose);

@@ -252,6 +252,13 @@ int32_t AzimuthDriveModel::Answer(int32_t target, ReplyFrame& reply) const {
     return 13;
 }
 
+void OrientationModuleModel::Attitude(double t, HeadPose& pose) {
+    pose.pitchDegrees = static_cast<float>(2.0 * std::sin(t / 7.0));
+    pose.rollDegrees = static_cast<float>(3.0 * std::sin(t / 5.0 + 1.0));
+    pose.headingDegrees =
+        static_cast<float>(std::fmod(45.0 + 5.0 * std::sin(t / 30.0) + 360.0, 360.0));
+}
+
 int32_t OrientationModuleModel::Respond(const SimCommand& c, double t, ReplyFrame& reply) {
     if (c.deviceId != OrientationModuleId)
         return 0;
@@ -261,9 +268,11 @@ int32_t OrientationModuleModel::Respond(const SimCommand& c, double t, ReplyFram
     reply[2] = 'X';
     reply[3] = OrientationModuleId;
     const double jitter = (random_.Uniform() - 0.5) * 0.2;
-    double pitch = 2.0 * std::sin(t / 7.0) + jitter;
-    double roll = 3.0 * std::sin(t / 5.0 + 1.0) - jitter;
-    double heading = std::fmod(45.0 + 5.0 * std::sin(t / 30.0) + 360.0, 360.0);
+    HeadPose attitude;
+    Attitude(t, attitude);
+    double pitch = attitude.pitchDegrees + jitter;
+    double roll = attitude.rollDegrees - jitter;
+    double heading = attitude.headingDegrees;
     // A module on a working boat now and then reports a wild value (a knock, a magnetic
     // disturbance); the program's filter must ride over it.
     if (outlierEvery_ > 0 && ++replies_ % outlierEvery_ == 0) {

@@ -84,6 +84,9 @@ class OrientationModuleModel {
     void SetOutlierEvery(int32_t replies) { outlierEvery_ = replies; }
     // timeSeconds drives the slow pitch, roll and heading motion.
     int32_t Respond(const SimCommand& command, double timeSeconds, ReplyFrame& reply);
+    // The mounting's true attitude at that time (what the replies report, less their jitter
+    // and wild readings): the head's beam follows it.
+    static void Attitude(double timeSeconds, HeadPose& pose);
 
   private:
     Random random_;

@@ -23,7 +23,7 @@
 
 namespace tarvisk::test {
 
-inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 30000) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() > end)
