@@ -12,6 +12,7 @@
 #include <string>
 
 #include "config/azimuth_setup_model.h"
+#include "config/qt/dialog_kit.h"
 
 namespace tarvisk {
 
@@ -101,6 +102,7 @@ bool RunAzimuthSetupDialog(QWidget* parent, int32_t& azimuthAngle) {
             show();
         }
     });
+    PlaceDialogOverImage(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     azimuthAngle = model.Steps();
@@ -124,6 +126,7 @@ bool RunSetNewHeadIdDialog(QWidget* parent, int32_t masterHeadId, HeadIdChoice& 
     grid->addLayout(row, 1, 0, 1, 2);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    PlaceDialogOverImage(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     out = ChooseNewHeadId(Selection(list));
@@ -165,6 +168,7 @@ bool RunProgramHeadDialog(QWidget* parent, int32_t masterHeadId, int32_t serialN
             serial->setText(Q(SerialNumberText(serialNumber)));
         }
     });
+    PlaceDialogOverImage(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
