@@ -47,6 +47,29 @@ QHBoxLayout* OkDefaultCancel(QDialog* dialog, int defaultId, const char* default
     return row;
 }
 
+// A dialog of one spin field with "Ok", "Default" and "Cancel": the field shows the model's
+// text, edits and arrows go to the model, and "Ok" closes only when the model takes the value.
+template <typename Model>
+void BindOneValueDialog(QDialog& dialog, SpinField& field, QPushButton& ok, QPushButton& defaults,
+                        Model& model) {
+    field.SetText(model.Text());
+    field.onEdited = [&model](const std::string& t) { model.SetText(t); };
+    field.onSpin = [&model, &field](bool up) {
+        model.Spin(up);
+        field.SetText(model.Text());
+    };
+    QObject::connect(&defaults, &QPushButton::clicked, &dialog, [&model, &field] {
+        model.Default();
+        field.SetText(model.Text());
+    });
+    QObject::connect(&ok, &QPushButton::clicked, &dialog, [&dialog, &model, &field] {
+        const DialogMessages messages = model.Ok();
+        field.SetText(model.Text());
+        if (ShowDialogMessages(&dialog, messages))
+            dialog.accept();
+    });
+}
+
 }  // namespace
 
 SoundVelocityDialog::SoundVelocityDialog(SonarSettings& settings, QWidget* parent)
@@ -62,22 +85,7 @@ SoundVelocityDialog::SoundVelocityDialog(SonarSettings& settings, QWidget* paren
     layout->addLayout(grid);
     QPushButton *ok, *defaults;
     layout->addLayout(OkDefaultCancel(this, 200, "Default", &ok, &defaults));
-    field->SetText(model_.Text());
-    field->onEdited = [this](const std::string& t) { model_.SetText(t); };
-    field->onSpin = [this, field](bool up) {
-        model_.Spin(up);
-        field->SetText(model_.Text());
-    };
-    connect(defaults, &QPushButton::clicked, this, [this, field] {
-        model_.Default();
-        field->SetText(model_.Text());
-    });
-    connect(ok, &QPushButton::clicked, this, [this, field] {
-        const DialogMessages messages = model_.Ok();
-        field->SetText(model_.Text());
-        if (ShowDialogMessages(this, messages))
-            accept();
-    });
+    BindOneValueDialog(*this, *field, *ok, *defaults, model_);
 }
 
 RotateImageDialog::RotateImageDialog(SonarSettings& settings, QWidget* parent)
@@ -92,22 +100,7 @@ RotateImageDialog::RotateImageDialog(SonarSettings& settings, QWidget* parent)
     layout->addLayout(grid);
     QPushButton *ok, *defaults;
     layout->addLayout(OkDefaultCancel(this, 200, "Default", &ok, &defaults));
-    field->SetText(model_.Text());
-    field->onEdited = [this](const std::string& t) { model_.SetText(t); };
-    field->onSpin = [this, field](bool up) {
-        model_.Spin(up);
-        field->SetText(model_.Text());
-    };
-    connect(defaults, &QPushButton::clicked, this, [this, field] {
-        model_.Default();
-        field->SetText(model_.Text());
-    });
-    connect(ok, &QPushButton::clicked, this, [this, field] {
-        const DialogMessages messages = model_.Ok();
-        field->SetText(model_.Text());
-        if (ShowDialogMessages(this, messages))
-            accept();
-    });
+    BindOneValueDialog(*this, *field, *ok, *defaults, model_);
 }
 
 UserTextDialog::UserTextDialog(SonarSettings& settings, QWidget* parent) : QDialog(parent) {
