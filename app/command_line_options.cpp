@@ -123,6 +123,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
         } else if (arg == "--sim-log") {
             if (!next(o.simulatorLogPath))
                 return false;
+        } else if (arg == "--sim-gps-file") {
+            if (!next(o.simulatorGpsPath))
+                return false;
+            if (o.simulatorGpsPath.empty()) {
+                error = "--sim-gps-file needs a file name";
+                return false;
+            }
         } else if (std::string_view(arg).rfind("-platform", 0) == 0 ||
                    std::string_view(arg).rfind("-style", 0) == 0) {
             ++i;  // Qt's own options, already taken by QApplication
@@ -130,6 +137,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
             error = "unknown option \"" + arg + "\" (see --help)";
             return false;
         }
+    }
+    if (!o.simulatorGpsPath.empty() && !o.simulate) {
+        error = "--sim-gps-file needs --simulate";
+        return false;
     }
     return true;
 }
@@ -148,6 +159,9 @@ std::string CommandLineHelp(const std::string& program) {
            "  --play FILE.KSD        start in playback with FILE.KSD\n"
            "  --record FILE.KSD      record live shots to FILE.KSD\n"
            "  --sim-log FILE         with --simulate: write every command the head hears to FILE\n"
+           "  --sim-gps-file FILE    with --simulate: the simulated GPS receiver replays the NMEA\n"
+           "                         capture FILE (\"#\" lines skipped) at the GPS baud rate,\n"
+           "                         on the GPS port; turn GPS on with UseGPS=1 or Com Ports\n"
            "  --version              show the program's name and version\n"
            "  --help                 show this text\n\n"
            "With QT_QPA_PLATFORM=offscreen the program runs without a display.\n\n" +

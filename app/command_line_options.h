@@ -20,6 +20,7 @@ struct CommandLineOptions {
     std::string playPath;            // start in playback with this file
     std::string recordPath;          // record live shots to this file from the start
     std::string simulatorLogPath;    // the simulated head logs every command it hears here
+    std::string simulatorGpsPath;    // a receiver capture the simulated GPS replays
 };
 
 // Parses argv (argv[0] is the program). Returns false with a message on a bad option.

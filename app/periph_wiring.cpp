@@ -243,9 +243,10 @@ void Peripherals::ShowGpsPosition(bool fresh) {
 
 void Peripherals::CopyFix(GpsFix& out) {
     const GpsFields f = system_.gps.Copy();
-    std::memcpy(out.PositionText.data(), f.PositionText.data(),
-                std::min(out.PositionText.size(), f.PositionText.size()));
-    out.PositionText[out.PositionText.size() - 1] = '\0';
+    out.PositionText.fill('\0');
+    if (f.HasPosition())
+        std::memcpy(out.PositionText.data(), f.PositionText.data(),
+                    std::min(out.PositionText.size() - 1, f.PositionText.size()));
     std::memcpy(out.UtcTimeText.data(), f.UtcTimeText.data(),
                 std::min(out.UtcTimeText.size(), f.UtcTimeText.size()));
     out.FixQuality = f.FixQuality;
@@ -332,8 +333,9 @@ void Peripherals::FillProfileContexts(ShotHooks& hooks) {
     profileContext_->positionAndAttitude = [this](ProfileContext& c) {
         if (system_.settings.UseGPS == 1) {
             const GpsFields f = system_.gps.Copy();
-            std::memcpy(c.GpsPosition.data(), f.PositionText.data(),
-                        std::min(c.GpsPosition.size() - 1, GpsPositionTextSize));
+            if (f.HasPosition())
+                std::memcpy(c.GpsPosition.data(), f.PositionText.data(),
+                            std::min(c.GpsPosition.size() - 1, GpsPositionTextSize));
             c.GpsAltitude = static_cast<int32_t>(f.Altitude);
         }
         c.Pitch = system_.orientation.FilteredPitch;

@@ -13,6 +13,7 @@
 #include "app/periph_wiring.h"
 #include "app/survey_wiring.h"
 #include "config/ini_settings.h"
+#include "head/gps_input.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -48,10 +49,13 @@ bool Program::Start(std::string& error, bool showSplash) {
             return false;
     }
     if (options_.simulate) {
-        // With GPS in use the simulated receiver talks on a line of its own.
+        // With GPS in use, or a capture to replay, the simulated receiver talks on a line of
+        // its own (a capture at the pace of the GPS baud rate set).
         simulator_ = std::make_unique<sim::HeadSimulator>();
         sim::SimulatorOptions simOptions;
-        simOptions.gps = sys.settings.UseGPS == 1;
+        simOptions.gps = sys.settings.UseGPS == 1 || !options_.simulatorGpsPath.empty();
+        simOptions.gpsReplayPath = options_.simulatorGpsPath;
+        simOptions.gpsBaud = GpsBaudRate(sys.settings.GPSBaudRate);
         simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
         simOptions.commandLogPath = options_.simulatorLogPath;
         if (!options_.simulateScene.empty())
@@ -68,7 +72,7 @@ bool Program::Start(std::string& error, bool showSplash) {
         std::string mapError;
         ParsePortOverride("COM1=" + simulator_->DevicePath(), sys.ports, &mapError);
         sys.settings.ComPort = 0;
-        if (sys.settings.UseGPS == 1) {
+        if (!simulator_->GpsDevicePath().empty()) {
             if (sys.settings.ComPortGPS == 0)
                 sys.settings.ComPortGPS = 1;
             const std::string gpsPort = "COM" + std::to_string(sys.settings.ComPortGPS + 1);

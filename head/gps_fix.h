@@ -27,6 +27,10 @@ struct GpsFields {
     float Altitude = 0.0f;
     float ThirdValue = 0.0f;
 
+    // False until a sentence has placed something: records and exports then carry an empty
+    // position, which their readers take as "no fix yet".
+    bool HasPosition() const { return PositionText != BlankPosition(); }
+
     static constexpr std::array<char, GpsPositionTextSize + 1> BlankPosition() {
         std::array<char, GpsPositionTextSize + 1> t{};
         for (size_t i = 0; i < GpsPositionTextSize; ++i)

@@ -49,9 +49,21 @@ void GpsSentenceReader::OnSentence(std::string_view line) {
         view_.ShowGpsPosition(true);
 }
 
-void GpsSentenceReader::Purge() {
-    if (port)
-        port->PurgeInput();
+bool GpsSentenceReader::Purge() {
+    if (!port)
+        return false;
+    // The queued bytes are read out and dropped rather than flushed unseen: only then is it
+    // certain whether any were lost (a byte arriving during a flush would vanish unnoticed).
+    // Bounded, so a line that never stops talking cannot hold the thread here.
+    bool discarded = false;
+    SerialLineStatus status;
+    for (int pass = 0; pass < 256 && port->ReadStatus(status) && status.queued > 0; ++pass) {
+        const size_t wanted = std::min(static_cast<size_t>(status.queued), discard_.size());
+        if (port->Read(discard_.data(), wanted) <= 0)
+            break;
+        discarded = true;
+    }
+    return discarded;
 }
 
 GpsInput::GpsInput(SonarSettings& settings, GpsState& state, GpsView& view)

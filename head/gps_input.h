@@ -42,13 +42,14 @@ class GpsSentenceReader : public NmeaLineSink {
     uint64_t Parsed() const { return parsed_; }
 
     void OnSentence(std::string_view line) override;
-    void Purge() override;
+    bool Purge() override;
 
   private:
     const SonarSettings& settings_;
     GpsState& state_;
     GpsView& view_;
     NmeaLineAssembler assembler_;
+    std::array<uint8_t, 256> discard_{};
     uint64_t parsed_ = 0;
 };
 

@@ -168,6 +168,7 @@ void SetUtcText(GpsFields& f, const std::string& time) {
 }  // namespace
 
 void NmeaLineAssembler::Feed(const uint8_t* bytes, size_t count, NmeaLineSink& sink) {
+    bool gap = false;
     for (size_t i = 0; i < count; ++i) {
         const char c = static_cast<char>(bytes[i]);
         line_[position_++] = c;
@@ -175,16 +176,18 @@ void NmeaLineAssembler::Feed(const uint8_t* bytes, size_t count, NmeaLineSink& s
             if (line_[0] == '$' && position_ >= 2 && line_[position_ - 2] == '\r')
                 sink.OnSentence(std::string_view(line_.data(), position_ - 2));
             position_ = 0;
-            sink.Purge();
+            gap |= sink.Purge();
         } else if (c != '\r' && position_ > MaxLine) {
             position_ = 0;
-            sink.Purge();
+            gap |= sink.Purge();
         } else if (position_ >= MaxLine + 2) {
             // Carriage returns alone never fill the buffer either.
             position_ = 0;
-            sink.Purge();
+            gap |= sink.Purge();
         }
     }
+    if (gap)
+        position_ = 0;
 }
 
 NmeaKind SentenceKind(std::string_view line, int32_t gpsType) {

@@ -18,14 +18,17 @@ class NmeaLineSink {
     virtual ~NmeaLineSink() = default;
     // A line that starts with "$" and ended in CR LF, without the CR LF.
     virtual void OnSentence(std::string_view line) = 0;
-    // After every line end and every dropped line: the port's input is discarded.
-    virtual void Purge() {}
+    // After every line end and every dropped line: the port's input is discarded. True when
+    // that threw bytes away, so the stream now has a gap.
+    virtual bool Purge() { return false; }
 };
 
 class NmeaLineAssembler {
   public:
     static constexpr size_t MaxLine = 79;  // longer lines are dropped
-    // Appends the bytes one by one, handing finished sentences to the sink.
+    // Appends the bytes of one read one by one, handing finished sentences to the sink. When
+    // a purge during the read threw bytes away, the part line left at its end is dropped: the
+    // bytes after the gap would otherwise be spliced onto it into a false sentence.
     void Feed(const uint8_t* bytes, size_t count, NmeaLineSink& sink);
     void Reset() { position_ = 0; }
     size_t Position() const { return position_; }

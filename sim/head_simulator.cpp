@@ -94,6 +94,10 @@ bool HeadSimulator::Start(const SimulatorOptions& options) {
             Stop();
             return false;
         }
+        if (!options_.gpsReplayPath.empty() && !gpsReplay_.Open(options_.gpsReplayPath, error_)) {
+            Stop();
+            return false;
+        }
     }
     running_.store(true);
     thread_ = std::thread(&HeadSimulator::Run, this);
@@ -110,6 +114,7 @@ void HeadSimulator::Stop() {
         gpsThread_.join();
     CloseLineNow();
     gpsPty_.Close();
+    gpsReplay_.Close();
     if (log_) {
         std::fclose(log_);
         log_ = nullptr;
@@ -322,19 +327,31 @@ void HeadSimulator::Run() {
 void HeadSimulator::RunGps() {
     NmeaTalker talker(options_.seed);
     std::array<uint8_t, 256> sink{};
+    std::array<uint8_t, 512> chunk{};
+    const bool replay = gpsReplay_.IsOpen();
     auto next = std::chrono::steady_clock::now();
+    gpsReplay_.Begin(options_.gpsBaud, next);
     while (running_.load()) {
         // Nobody writes to a GPS, but keep its input from filling up.
         while (::read(gpsPty_.MasterFd(), sink.data(), sink.size()) > 0) {
         }
-        if (std::chrono::steady_clock::now() >= next) {
+        const auto now = std::chrono::steady_clock::now();
+        if (replay) {
+            // A full or closed line loses what does not fit, as a receiver's UART would.
+            size_t n;
+            while ((n = gpsReplay_.Take(now, chunk.data(), chunk.size())) > 0) {
+                if (::write(gpsPty_.MasterFd(), chunk.data(), n) < 0 || n < chunk.size())
+                    break;
+            }
+        } else if (now >= next) {
             next += std::chrono::seconds(1);
             std::string text = talker.Sentences(options_.gpsSentence, std::time(nullptr));
             if (::write(gpsPty_.MasterFd(), text.data(), text.size()) < 0) {
                 // A full or closed line drops the sentence, as a real receiver's would.
             }
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // Replayed bytes go out in small pieces, as they come off a receiver's line.
+        std::this_thread::sleep_for(std::chrono::milliseconds(replay ? 10 : 20));
     }
 }
 

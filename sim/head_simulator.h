@@ -13,6 +13,7 @@
 
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_port.h"
+#include "sim/nmea_replay.h"
 #include "sim/nmea_talker.h"
 #include "sim/sim_devices.h"
 
@@ -28,6 +29,8 @@ struct SimulatorOptions {
     bool gps = false;
     std::string gpsLinkPath;
     NmeaSentence gpsSentence = NmeaSentence::Gga;
+    std::string gpsReplayPath;         // a receiver capture sent instead of the made-up sentences
+    int32_t gpsBaud = 4800;            // the capture's pace on the line
     double silentAfterSeconds = -1.0;  // stop answering after this long (negative: never)
     int32_t headId = 16;
     int32_t azimuthStepsPerReply = 0;
@@ -93,6 +96,7 @@ class HeadSimulator {
     int fd_ = -1;  // the line the thread reads, owned by pty_ or device_
     bool packetMode_ = false;
     PseudoTerminal gpsPty_;
+    NmeaReplay gpsReplay_;
     std::FILE* log_ = nullptr;
 
     mutable std::mutex pathMutex_;

@@ -37,6 +37,10 @@ const char* const Options =
     "  --gps                  also talk NMEA once a second on a second pseudo-terminal\n"
     "                         (its path is printed)\n"
     "  --gps-sentence KIND    GGA (default), GLL or BOTH\n"
+    "  --gps-file FILE        replay a receiver capture on the GPS line instead (implies --gps):\n"
+    "                         its lines each ending in CR LF, \"#\" lines skipped, paced at\n"
+    "                         --gps-baud, from the top again at the end\n"
+    "  --gps-baud N           the replayed receiver's baud rate (default 4800)\n"
     "  --silent-after SECONDS stop answering after this many seconds\n"
     "  --scene NAME           harbour (default), borehole or channel, below\n"
     "  --mount up|down        the transducer points down (default) or up; mounted up, its\n"
@@ -99,6 +103,9 @@ int main(int argc, char** argv) {
             options.linkPath = v;
         } else if (arg == "--log-commands" && value(v)) {
             options.commandLogPath = v;
+        } else if (arg == "--gps-file" && value(v)) {
+            options.gps = true;
+            options.gpsReplayPath = v;
         } else if (arg == "--gps-sentence" && value(v)) {
             std::string kind = v;
             if (kind == "GGA" || kind == "gga") {
@@ -112,7 +119,7 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else if ((arg == "--seed" || arg == "--baud" || arg == "--head-id" ||
-                    arg == "--silent-after") &&
+                    arg == "--silent-after" || arg == "--gps-baud") &&
                    value(v)) {
             if (!ParseNumber(v, number) || number < 0) {
                 std::fprintf(stderr, "tarvisk-headsim: %s takes a number, not \"%s\"\n",
@@ -125,6 +132,13 @@ int main(int argc, char** argv) {
                 options.baudRate = static_cast<int32_t>(number);
             if (arg == "--silent-after")
                 options.silentAfterSeconds = number;
+            if (arg == "--gps-baud") {
+                if (number < 300 || number > 4000000) {
+                    std::fprintf(stderr, "tarvisk-headsim: --gps-baud takes 300 to 4000000\n");
+                    return 2;
+                }
+                options.gpsBaud = static_cast<int32_t>(number);
+            }
             if (arg == "--head-id") {
                 if (number < 16 || number > 31) {
                     std::fprintf(stderr, "tarvisk-headsim: --head-id takes 16 to 31\n");
@@ -163,6 +177,8 @@ int main(int argc, char** argv) {
     std::printf("scene: %s\n", std::string(tarvisk::sim::SceneName(options.scene)).c_str());
     if (options.gps)
         std::printf("gps line: %s\n", simulator.GpsDevicePath().c_str());
+    if (!options.gpsReplayPath.empty())
+        std::printf("gps replay: %s at %d baud\n", options.gpsReplayPath.c_str(), options.gpsBaud);
     std::fflush(stdout);
     while (!stopRequested.load()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
