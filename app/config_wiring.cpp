@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "config/qt/settings_dialogs.h"
 #include "config/qt/setup_dialogs.h"
+#include "display/gps_readout.h"
 
 namespace tarvisk {
 
@@ -37,7 +38,7 @@ void InstallConfigWiring(SonarSystem& system, MainWindow& window, LiveLink& link
         s.ParametersChanged = 1;
         (void)window;
     };
-    seams.comPorts = [&system, &host, &s, &link] {
+    seams.comPorts = [&system, &window, &host, &s, &link] {
         ComPortModel model(s, system.ports, system.portAvailability);
         ComPortDialog dialog(
             model,
@@ -45,6 +46,11 @@ void InstallConfigWiring(SonarSystem& system, MainWindow& window, LiveLink& link
                 link.Stop();
                 model.Store(s, system.ports, system.portAvailability);
                 link.Start();
+                if (s.UseGPS == 0) {
+                    // The input is stopped: its last position must not stay on show.
+                    system.gps.Age = 5;
+                    ShowGpsPosition(window.Surface(), system.gps, s, false, false);
+                }
             },
             &host);
         dialog.exec();
