@@ -217,32 +217,29 @@ int32_t AzimuthDriveModel::Respond(const SimCommand& c, double t, ReplyFrame& re
     return Answer(target_, reply);
 }
 
-int32_t AzimuthDriveModel::Answer(int32_t target, ReplyFrame& reply) const {
+void AzimuthDriveModel::Header(uint8_t type, uint8_t status, int32_t value14,
+                               ReplyFrame& reply) const {
     const int32_t position = Position();
     reply.fill(0);
     reply[0] = 'I';
-    reply[1] = 'A';
+    reply[1] = type;
     reply[2] = 'X';
     reply[3] = static_cast<uint8_t>(identity_.Id());
-    reply[4] = 0x40;
+    reply[4] = status;
     reply[5] = static_cast<uint8_t>(position & 0x7F);
     reply[6] = static_cast<uint8_t>((position >> 7) & 0x3F);
-    Put14(reply, 10, target);
+    Put14(reply, 10, value14);
+}
+
+int32_t AzimuthDriveModel::Answer(int32_t target, ReplyFrame& reply) const {
+    Header('A', 0x40, target, reply);
     reply[12] = 0xFC;
     return 13;
 }
 
 int32_t AzimuthDriveModel::Identify(const SimCommand& c, ReplyFrame& reply) {
     identity_.Apply(c);
-    const int32_t position = Position();
-    reply.fill(0);
-    reply[0] = 'I';
-    reply[1] = 'T';
-    reply[2] = 'X';
-    reply[3] = static_cast<uint8_t>(identity_.Id());
-    reply[5] = static_cast<uint8_t>(position & 0x7F);
-    reply[6] = static_cast<uint8_t>((position >> 7) & 0x3F);
-    Put14(reply, 10, NvRamSize);
+    Header('T', 0, NvRamSize, reply);
     std::copy(identity_.NvRam().begin(), identity_.NvRam().end(), reply.begin() + 12);
     reply[12 + NvRamSize] = 0xFC;
     return 13 + NvRamSize;

@@ -73,6 +73,8 @@ class AzimuthDriveModel {
     int32_t Respond(const SimCommand& command, double timeSeconds, ReplyFrame& reply);
 
   private:
+    // "I", type, "X", ID, status, position, and the 14-bit value of bytes 10 and 11.
+    void Header(uint8_t type, uint8_t status, int32_t value14, ReplyFrame& reply) const;
     int32_t Answer(int32_t target, ReplyFrame& reply) const;
     // The drive identifies itself to a head scan like a head does, and takes a new ID.
     int32_t Identify(const SimCommand& command, ReplyFrame& reply);
