@@ -122,8 +122,8 @@ void Peripherals::BuildWindows() {
         const LinkCounters& c = live_.Thread().Counters();
         LineFacts line{c.LastErrors, c.QueuedBytes, c.ErrorWord};
         bool driveColumn = false;
-        const auto rows = DiagnosticsRows(system_.settings, system_.link, system_.orientation, line,
-                                          &driveColumn);
+        const auto rows = DiagnosticsRows(system_.settings, DiagnosticsReplies(),
+                                          system_.orientation, line, &driveColumn);
         DrawDiagnosticsWindow(surface, rows, driveColumn);
     };
     FillChildWindow(host.ChildWidget(ChildWindowId::Diagnostics), diagnostics);
@@ -170,8 +170,18 @@ void Peripherals::RedrawOrientation() {
 }
 
 void Peripherals::RedrawDiagnostics() {
+    // Kept while the window is hidden too, so it opens on the last replies.
+    {
+        std::lock_guard lock(diagnosticsMutex_);
+        diagnosticsReplies_ = TakeDiagnosticsReplies(system_.link);
+    }
     if (diagnosticsView_ && system_.settings.DiagnosticsShown)
         diagnosticsView_->Redraw();
+}
+
+DiagnosticsReplies Peripherals::DiagnosticsReplies() {
+    std::lock_guard lock(diagnosticsMutex_);
+    return diagnosticsReplies_;
 }
 
 void Peripherals::RedrawHeadScan() {

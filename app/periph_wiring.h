@@ -66,6 +66,7 @@ class Peripherals final : public LinkHooks,
     void BuildWindows();
     void UpdateAzimuthButton();
     HeadScanFacts ScanFacts();
+    tarvisk::DiagnosticsReplies DiagnosticsReplies();
 
     SonarSystem& system_;
     MainWindow& window_;
@@ -74,6 +75,9 @@ class Peripherals final : public LinkHooks,
     GpsInput gps_;
     bool playedGps_ = false;
     std::mutex scanMutex_;
+    // Taken on the thread that decodes replies, painted on the window thread.
+    std::mutex diagnosticsMutex_;
+    tarvisk::DiagnosticsReplies diagnosticsReplies_;
     HeadScanFacts scanFacts_;
     QPointer<AzimuthWindowView> azimuthView_;
     QPointer<ChildCanvas> orientationView_;

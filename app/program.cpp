@@ -57,6 +57,8 @@ bool Program::Start(std::string& error, bool showSplash) {
         simOptions.gpsReplayPath = options_.simulatorGpsPath;
         simOptions.gpsBaud = GpsBaudRate(sys.settings.GPSBaudRate);
         simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
+        // A second, profiling head on the line, for the head scan to find.
+        simOptions.extraHeads.push_back({20, sim::DeviceKind::ProfilingHead});
         simOptions.commandLogPath = options_.simulatorLogPath;
         if (!options_.simulateScene.empty())
             sim::ParseSceneName(options_.simulateScene, simOptions.scene);

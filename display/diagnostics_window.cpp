@@ -24,12 +24,29 @@ void ShadowText(DrawSurface& s, int32_t x, int32_t y, std::string_view text, con
 
 }  // namespace
 
-std::vector<DiagnosticsRow> DiagnosticsRows(const SonarSettings& s, const HeadLink& link,
+DiagnosticsReplies TakeDiagnosticsReplies(const HeadLink& link) {
+    const ShotRecord& shot = link.Shot;
+    DiagnosticsReplies r;
+    r.headHeader = shot.HeaderCopy;
+    r.lastReportedHeadId = link.LastReportedHeadId.Get();
+    r.serialStatus = shot.SerialStatus;
+    r.chirp = shot.Chirp;
+    r.headPosition = shot.HeadPosition;
+    r.rangeByte = shot.RangeByte;
+    r.profileRange = shot.ProfileRange;
+    r.dataByteCount = shot.DataByteCount;
+    r.terminationByte = shot.TerminationByte;
+    r.azimuth = link.Azimuth;
+    r.reportedAzimuthPosition = link.ReportedAzimuthPosition.Get();
+    link.ShotPeriodText.CopyTo(r.shotPeriodText.data(), r.shotPeriodText.size());
+    return r;
+}
+
+std::vector<DiagnosticsRow> DiagnosticsRows(const SonarSettings& s, const DiagnosticsReplies& r,
                                             const OrientationModule& o, const LineFacts& line,
                                             bool* driveColumn) {
-    const ShotRecord& shot = link.Shot;
-    const AzimuthReplyFields& a = link.Azimuth;
-    const bool head = shot.HeaderCopy[0] != 0;
+    const AzimuthReplyFields& a = r.azimuth;
+    const bool head = r.headHeader[0] != 0;
     const bool drive = a.Header[0] != 0;
     const std::string na = "n/a";
     auto h = [&](std::string v) { return head ? v : na; };
@@ -37,31 +54,29 @@ std::vector<DiagnosticsRow> DiagnosticsRows(const SonarSettings& s, const HeadLi
     std::vector<DiagnosticsRow> rows;
     rows.push_back(
         {"Header",
-         h(Format("%c%c%c", Shown(shot.HeaderCopy[0]), Shown(shot.HeaderCopy[1]),
-                  Shown(shot.HeaderCopy[2]))),
+         h(Format("%c%c%c", Shown(r.headHeader[0]), Shown(r.headHeader[1]),
+                  Shown(r.headHeader[2]))),
          d(Format("%c%c%c", Shown(a.Header[0]), Shown(a.Header[1]), Shown(a.Header[2])))});
-    rows.push_back({"Head ID", h(Format("0x%02X", link.LastReportedHeadId.Get() & 0xFF)),
+    rows.push_back({"Head ID", h(Format("0x%02X", r.lastReportedHeadId & 0xFF)),
                     d(Format("0x%02X", a.Byte3))});
-    rows.push_back({"Serial Stat",
-                    h(Format("0x%02X", shot.SerialStatus) + (shot.Chirp ? " CHIRP" : "")),
+    rows.push_back({"Serial Stat", h(Format("0x%02X", r.serialStatus) + (r.chirp ? " CHIRP" : "")),
                     d(Format("0x%02X", a.Byte4))});
-    rows.push_back({"Head Pos", h(Format("%d", shot.HeadPosition)),
-                    d(Format("%d", link.ReportedAzimuthPosition.Get()))});
+    rows.push_back(
+        {"Head Pos", h(Format("%d", r.headPosition)), d(Format("%d", r.reportedAzimuthPosition))});
     rows.push_back(
         {"Range",
-         h(s.Units == Feet ? Format("%d FT", shot.RangeByte * 3) : Format("%d M", shot.RangeByte)),
+         h(s.Units == Feet ? Format("%d FT", r.rangeByte * 3) : Format("%d M", r.rangeByte)),
          "---"});
-    rows.push_back({"Profile", h(Format("%d", shot.ProfileRange)), "---"});
+    rows.push_back({"Profile", h(Format("%d", r.profileRange)), "---"});
+    rows.push_back({"Data Bytes", h(Format("%d", r.dataByteCount)), d(Format("%d", a.Value1011))});
     rows.push_back(
-        {"Data Bytes", h(Format("%d", shot.DataByteCount)), d(Format("%d", a.Value1011))});
-    rows.push_back({"Term", h(Format("0x%02X", shot.TerminationByte)),
-                    d(Format("0x%02X", a.TerminationByte))});
+        {"Term", h(Format("0x%02X", r.terminationByte)), d(Format("0x%02X", a.TerminationByte))});
     rows.push_back({"Send Delay", Format("%d ms", s.SendDelay.Get()), ""});
     rows.push_back({"Tx Delay", Format("%d us", s.TxDelay.Get() * 100), ""});
     rows.push_back({"Switch Delay", Format("%d ms", s.SwitchDelay.Get()), ""});
     // The waits run on the microsecond clock: a million ticks a second.
     rows.push_back({"Delay Count", Format("%d", 1000000), ""});
-    rows.push_back({"Rep Rate", link.ShotPeriodText.Get(), ""});
+    rows.push_back({"Rep Rate", r.shotPeriodText.data(), ""});
     rows.push_back({"Serial Rxd", Format("0x%04X - %d", line.lastErrors, line.queuedBytes), ""});
     const bool angles = s.EnableOrientationModule == 1 || s.RunMode == 1;
     rows.push_back({"Pitch", angles ? Format("% 3.1f deg", double{o.FilteredPitch}) : na, ""});

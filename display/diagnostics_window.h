@@ -27,8 +27,27 @@ struct LineFacts {
     int32_t errorWord = 0;
 };
 
+// The last head and drive replies as the window shows them. Taken by the thread that decodes
+// the replies, so the window's painting never reads fields that thread is writing.
+struct DiagnosticsReplies {
+    std::array<uint8_t, ReplyHeaderSize> headHeader{};  // all zero before any head reply
+    int32_t lastReportedHeadId = 16;
+    int32_t serialStatus = 0;
+    int32_t chirp = 0;
+    int32_t headPosition = 600;
+    int32_t rangeByte = 0;
+    int32_t profileRange = 0;
+    int32_t dataByteCount = 0;
+    int32_t terminationByte = 0;
+    AzimuthReplyFields azimuth;  // header all zero before any drive reply
+    int32_t reportedAzimuthPosition = 0;
+    std::array<char, 16> shotPeriodText{};
+};
+DiagnosticsReplies TakeDiagnosticsReplies(const HeadLink& link);
+
 // The seventeen rows in order. `driveColumn` is false while the drive is disabled.
-std::vector<DiagnosticsRow> DiagnosticsRows(const SonarSettings& settings, const HeadLink& link,
+std::vector<DiagnosticsRow> DiagnosticsRows(const SonarSettings& settings,
+                                            const DiagnosticsReplies& replies,
                                             const OrientationModule& orientation,
                                             const LineFacts& line, bool* driveColumn);
 

@@ -419,6 +419,12 @@ void StatusPanel::DrawStatusBox(std::string_view text, PaletteColour textColour,
         const Size ext = surface_.TextExtent(text, TextFont::Default);
         const int32_t w = ext.width;
         const Rect box{296 - w / 2, 512, 307 + w / 2, 515 + layout_.metrics.LineHeight};
+        if (statusBox_.Width() > 0 &&
+            (statusBox_.left < box.left || statusBox_.right > box.right)) {
+            surface_.FillRect(statusBox_, PanelDarkGrey);
+            Repaint(statusBox_);
+        }
+        statusBox_ = box;
         surface_.DrawRect(box, frame, fill);
         surface_.DrawText(301 - w / 2, 513, text, textColour, TextFont::Default);
         Repaint(box);
@@ -561,8 +567,7 @@ void StatusPanel::DrawTransducerIcon() {
         profileGrid ? (up ? "Xdcr Aft" : "Xdcr Fwd") : (up ? "Xdcr Up" : "Xdcr Down");
     const int32_t mid = (b.left + b.right) / 2;
     const Size topExt = surface_.TextExtent(top, TextFont::System);
-    surface_.DrawText(mid - topExt.width / 2, b.top + 1, top, PanelBlack, TextFont::System,
-                      &area);
+    surface_.DrawText(mid - topExt.width / 2, b.top + 1, top, PanelBlack, TextFont::System, &area);
     const int32_t cy = (b.top + b.bottom) / 2 + 1;
     if (profileGrid) {
         const Rect housing{mid - 14, cy - 8, mid + 15, cy + 9};

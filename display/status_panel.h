@@ -128,6 +128,8 @@ class StatusPanel {
     const SharedInt* azimuthPending_ = nullptr;
 
     bool activityOn_ = false;
+    // The last status box drawn: a shorter message (or its erase) must not leave its ends.
+    Rect statusBox_{0, 0, 0, 0};
     std::array<char, 48> dateTime_{};
     Point magnifierCentre_{301, 256};
     SectorLimits limits_;

@@ -64,19 +64,6 @@ struct ScanShots : ShotHandler {
     }
 };
 
-bool ParseInt(std::string_view text, int32_t& value) {
-    if (text.empty() || text.size() > 9)
-        return false;
-    int32_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
-    value = v;
-    return true;
-}
-
 // One head-scan command to the link's scan ID and its "T" reply, on an open port.
 bool Exchange(HeadLink& link, SerialPort& port, TimedSend& sender) {
     link.Settings.ParametersChanged = 1;
@@ -193,15 +180,15 @@ int RunProgram(ToolArgs args, std::ostream& out, std::ostream& err) {
         if (a == "--port" && hasValue) {
             port = std::string(args[++i]);
         } else if (a == "--id" && hasValue) {
-            if (!ParseInt(args[++i], id))
+            if (!ParseWholeNumber(args[++i], id))
                 return refuse(HeadIdWarning);
         } else if (a == "--new-id" && hasValue) {
-            if (!ParseInt(args[++i], newId))
+            if (!ParseWholeNumber(args[++i], newId))
                 return refuse(HeadIdWarning);
         } else if (a == "--serial" && hasValue) {
             serialText = std::string(args[++i]);
         } else if (a == "--depth" && hasValue) {
-            if (!ParseInt(args[++i], depth) || (depth != 1000 && depth != 3000))
+            if (!ParseWholeNumber(args[++i], depth) || (depth != 1000 && depth != 3000))
                 return refuse(DepthRatingWarning);
         } else {
             err << "tarvisk-tool head program: unexpected argument " << a << "\n";

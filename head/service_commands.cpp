@@ -149,6 +149,19 @@ std::string ByteText(uint8_t b) {
 
 }  // namespace
 
+bool ParseWholeNumber(std::string_view text, int32_t& value) {
+    if (text.empty() || text.size() > 9)
+        return false;
+    int32_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    value = v;
+    return true;
+}
+
 std::string CommandHex(const SwitchCommand& command) {
     std::string out;
     out.reserve(command.size() * 3);

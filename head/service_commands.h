@@ -32,6 +32,9 @@ extern const std::string_view CommandToolHelp;
 int RunDecodeTool(ToolArgs args, std::ostream& out, std::ostream& err);
 extern const std::string_view DecodeToolHelp;
 
+// Decimal digits only, at most nine of them (no sign, no blanks): an option's count or ID.
+bool ParseWholeNumber(std::string_view text, int32_t& value);
+
 // 27 bytes as "FE 44 10 ...".
 std::string CommandHex(const SwitchCommand& command);
 

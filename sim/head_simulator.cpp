@@ -156,8 +156,15 @@ SimulatorStats HeadSimulator::Stats() const {
 }
 
 void HeadSimulator::Run() {
-    SonarHeadModel head(options_.seed, options_.headId, options_.scene);
-    AzimuthDriveModel azimuth(options_.azimuthStepsPerReply);
+    // The main head first: when two devices share an ID, it is the one that answers.
+    std::vector<SonarHeadModel> heads;
+    heads.reserve(1 + options_.extraHeads.size());
+    heads.emplace_back(options_.seed, options_.headId, options_.scene);
+    for (const ExtraHead& extra : options_.extraHeads)
+        heads.emplace_back(options_.seed + static_cast<uint64_t>(extra.id), extra.id,
+                           options_.scene, extra.kind);
+    const SonarHeadModel& head = heads.front();
+    AzimuthDriveModel azimuth(options_.azimuthStepsPerReply, options_.seed);
     if (options_.azimuthStepsPerReply == 0)
         azimuth.TurnInRealTime(options_.azimuthStepsPerSecond);
     OrientationModuleModel orientation(options_.seed);
@@ -278,8 +285,12 @@ void HeadSimulator::Run() {
                 OrientationModuleModel::Attitude(t, pose);
                 pose.azimuthDegrees = (azimuth.Position() - 600) * 0.3f;
                 pose.mountedUp = options_.mountedUp;
-                head.SetPose(pose);
-                replyLength = head.Respond(command, reply);
+                replyLength = 0;
+                for (SonarHeadModel& h : heads) {
+                    h.SetPose(pose);
+                    if ((replyLength = h.Respond(command, reply)) > 0)
+                        break;
+                }
                 if (replyLength > 0) {
                     headReplies_.fetch_add(1);
                     headPosition_.store(head.Position());

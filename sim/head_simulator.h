@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_port.h"
@@ -33,6 +34,8 @@ struct SimulatorOptions {
     int32_t gpsBaud = 4800;            // the capture's pace on the line
     double silentAfterSeconds = -1.0;  // stop answering after this long (negative: never)
     int32_t headId = 16;
+    // Further heads on the same line, found by a head scan and driven when addressed.
+    std::vector<ExtraHead> extraHeads;
     int32_t azimuthStepsPerReply = 0;
     // A drive that turns in real time (20: 6 degrees a second) and answers once it stands
     // where it was sent; 0 turns by azimuthStepsPerReply and answers every command.

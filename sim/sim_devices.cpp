@@ -62,29 +62,15 @@ ReplyShape ShapeFor(const SimCommand& c) {
     return s;
 }
 
-SonarHeadModel::SonarHeadModel(uint64_t seed, int32_t headId, SceneKind scene)
-    : scene_(scene), random_(seed), headId_(headId) {
-    nv_[0] = 2;  // firmware 2.14 of 17 JUN 24
-    nv_[1] = 14;
-    nv_[2] = 24;
-    nv_[3] = 6;
-    nv_[4] = 17;
-    nv_[5] = 0;  // scanning sonar
-    int32_t serial = 1000 + static_cast<int32_t>(seed % 9000);
-    nv_[6] = static_cast<uint8_t>(serial & 0x7F);
-    nv_[7] = static_cast<uint8_t>((serial >> 7) & 0x7F);
-    nv_[8] = 0;   // fan beam
-    nv_[9] = 0;   // 3 : 1
-    nv_[10] = 0;  // 1000 m
-    nv_[12] = 0;
-}
+SonarHeadModel::SonarHeadModel(uint64_t seed, int32_t headId, SceneKind scene, DeviceKind kind)
+    : scene_(scene), random_(seed), identity_(kind, headId, FactorySerialNumber(seed, headId)) {}
 
 void SonarHeadModel::Header(ReplyFrame& reply, uint8_t type, const SimCommand& c, int32_t profile,
                             int32_t dataCount) const {
     reply[0] = 'I';
     reply[1] = type;
     reply[2] = 'X';
-    reply[3] = static_cast<uint8_t>(headId_);
+    reply[3] = static_cast<uint8_t>(identity_.Id());
     reply[4] = 0;
     reply[5] = static_cast<uint8_t>(position_ & 0x7F);
     // The direction bit is set while the transducer steps toward higher positions.
@@ -121,23 +107,13 @@ void SonarHeadModel::Step(const SimCommand& c) {
 }
 
 int32_t SonarHeadModel::Respond(const SimCommand& c, ReplyFrame& reply) {
-    if (c.deviceId != headId_)
+    if (c.deviceId != identity_.Id())
         return 0;
     if (c.headScan) {
-        if (c.newHeadId >= 0)
-            headId_ = c.newHeadId;
-        if (c.nvWrite) {
-            nv_[6] = static_cast<uint8_t>(c.serialNumber & 0x7F);
-            nv_[7] = static_cast<uint8_t>((c.serialNumber >> 7) & 0x7F);
-            nv_[10] = static_cast<uint8_t>(c.depthRating);
-        }
-        int64_t hundreds = shots_ / 100;
-        nv_[13] = static_cast<uint8_t>(hundreds & 0x7F);
-        nv_[14] = static_cast<uint8_t>((hundreds >> 7) & 0x7F);
-        nv_[15] = static_cast<uint8_t>((hundreds >> 14) & 0x7F);
-        nv_[16] = static_cast<uint8_t>((hundreds >> 21) & 0x7F);
+        identity_.Apply(c);
+        identity_.SetShotCount(shots_);
         Header(reply, 'T', c, 0, NvRamSize);
-        std::copy(nv_.begin(), nv_.end(), reply.begin() + 12);
+        std::copy(identity_.NvRam().begin(), identity_.NvRam().end(), reply.begin() + 12);
         reply[12 + NvRamSize] = 0xFC;
         return 13 + NvRamSize;
     }
@@ -205,8 +181,10 @@ int32_t SonarHeadModel::Respond(const SimCommand& c, ReplyFrame& reply) {
 }
 
 int32_t AzimuthDriveModel::Respond(const SimCommand& c, ReplyFrame& reply) {
-    if (c.deviceId != AzimuthDriveId)
+    if (c.deviceId != identity_.Id())
         return 0;
+    if (c.headScan)
+        return Identify(c, reply);
     const int32_t target = std::clamp(c.azimuthTarget, 0, 1199);
     if (!c.hold) {
         const int32_t now = Position();
@@ -222,8 +200,10 @@ int32_t AzimuthDriveModel::Respond(const SimCommand& c, ReplyFrame& reply) {
 int32_t AzimuthDriveModel::Respond(const SimCommand& c, double t, ReplyFrame& reply) {
     if (perSecond_ <= 0.0 || t < 0.0)
         return Respond(c, reply);
-    if (c.deviceId != AzimuthDriveId)
+    if (c.deviceId != identity_.Id())
         return 0;
+    if (c.headScan)
+        return Identify(c, reply);
     if (lastTime_ >= 0.0) {
         const double step = perSecond_ * (t - lastTime_);
         const double gap = target_ - position_;
@@ -237,19 +217,32 @@ int32_t AzimuthDriveModel::Respond(const SimCommand& c, double t, ReplyFrame& re
     return Answer(target_, reply);
 }
 
-int32_t AzimuthDriveModel::Answer(int32_t target, ReplyFrame& reply) const {
+void AzimuthDriveModel::Header(uint8_t type, uint8_t status, int32_t value14,
+                               ReplyFrame& reply) const {
     const int32_t position = Position();
     reply.fill(0);
     reply[0] = 'I';
-    reply[1] = 'A';
+    reply[1] = type;
     reply[2] = 'X';
-    reply[3] = AzimuthDriveId;
-    reply[4] = 0x40;
+    reply[3] = static_cast<uint8_t>(identity_.Id());
+    reply[4] = status;
     reply[5] = static_cast<uint8_t>(position & 0x7F);
     reply[6] = static_cast<uint8_t>((position >> 7) & 0x3F);
-    Put14(reply, 10, target);
+    Put14(reply, 10, value14);
+}
+
+int32_t AzimuthDriveModel::Answer(int32_t target, ReplyFrame& reply) const {
+    Header('A', 0x40, target, reply);
     reply[12] = 0xFC;
     return 13;
+}
+
+int32_t AzimuthDriveModel::Identify(const SimCommand& c, ReplyFrame& reply) {
+    identity_.Apply(c);
+    Header('T', 0, NvRamSize, reply);
+    std::copy(identity_.NvRam().begin(), identity_.NvRam().end(), reply.begin() + 12);
+    reply[12 + NvRamSize] = 0xFC;
+    return 13 + NvRamSize;
 }
 
 void OrientationModuleModel::Attitude(double t, HeadPose& pose) {
@@ -260,7 +253,8 @@ void OrientationModuleModel::Attitude(double t, HeadPose& pose) {
 }
 
 int32_t OrientationModuleModel::Respond(const SimCommand& c, double t, ReplyFrame& reply) {
-    if (c.deviceId != OrientationModuleId)
+    // The module's firmware knows only its attitude request: a head scan finds nothing here.
+    if (c.deviceId != OrientationModuleId || c.headScan)
         return 0;
     reply.fill(0);
     reply[0] = 'I';

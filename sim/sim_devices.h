@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "sim/device_identity.h"
 #include "sim/scene.h"
 #include "sim/sim_command.h"
 
@@ -12,7 +13,6 @@ namespace tarvisk::sim {
 
 inline constexpr size_t MaxReplySize = 513;
 using ReplyFrame = std::array<uint8_t, MaxReplySize>;
-inline constexpr int32_t NvRamSize = 64;
 // The head calls a return "strong" (and reports it as the profile range) from this level on.
 inline constexpr int32_t ProfileLevel = 160;
 
@@ -28,12 +28,13 @@ ReplyShape ShapeFor(const SimCommand& command);
 class SonarHeadModel {
   public:
     explicit SonarHeadModel(uint64_t seed, int32_t headId = 16,
-                            SceneKind scene = SceneKind::Harbour);
+                            SceneKind scene = SceneKind::Harbour,
+                            DeviceKind kind = DeviceKind::ImagingHead);
 
-    int32_t HeadId() const { return headId_; }
+    int32_t HeadId() const { return identity_.Id(); }
     int32_t Position() const { return position_; }
     bool StepDirection() const { return direction_; }
-    const std::array<uint8_t, NvRamSize>& NvRam() const { return nv_; }
+    const NvRamBlock& NvRam() const { return identity_.NvRam(); }
     // Where the drive and the mounting point the transducer for the next shots.
     void SetPose(const HeadPose& pose) { scene_.SetPose(pose); }
 
@@ -49,18 +50,22 @@ class SonarHeadModel {
 
     Scene scene_;
     Random random_;
-    int32_t headId_;
+    DeviceIdentity identity_;
     int32_t position_ = 600;
     bool direction_ = false;  // false: stepping up, true: stepping down after a reversal
     int64_t shots_ = 0;
-    std::array<uint8_t, NvRamSize> nv_{};
 };
 
 class AzimuthDriveModel {
   public:
     // Steps per answered command while moving; 0 moves at once.
-    explicit AzimuthDriveModel(int32_t stepsPerReply = 0) : rate_(stepsPerReply) {}
+    explicit AzimuthDriveModel(int32_t stepsPerReply = 0, uint64_t seed = 1)
+        : rate_(stepsPerReply),
+          identity_(DeviceKind::AzimuthDrive, AzimuthDriveId,
+                    FactorySerialNumber(seed, AzimuthDriveId)) {}
     int32_t Position() const { return static_cast<int32_t>(position_); }
+    int32_t Id() const { return identity_.Id(); }
+    const NvRamBlock& NvRam() const { return identity_.NvRam(); }
     int32_t Respond(const SimCommand& command, ReplyFrame& reply);
     // A drive that turns in real time: it keeps turning toward the last commanded position
     // at `stepsPerSecond` and stays silent until it stands there, as a real drive does.
@@ -68,9 +73,14 @@ class AzimuthDriveModel {
     int32_t Respond(const SimCommand& command, double timeSeconds, ReplyFrame& reply);
 
   private:
+    // "I", type, "X", ID, status, position, and the 14-bit value of bytes 10 and 11.
+    void Header(uint8_t type, uint8_t status, int32_t value14, ReplyFrame& reply) const;
     int32_t Answer(int32_t target, ReplyFrame& reply) const;
+    // The drive identifies itself to a head scan like a head does, and takes a new ID.
+    int32_t Identify(const SimCommand& command, ReplyFrame& reply);
 
     int32_t rate_;
+    DeviceIdentity identity_;
     double perSecond_ = 0.0;
     double position_ = 600.0;
     int32_t target_ = 600;

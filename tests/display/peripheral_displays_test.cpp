@@ -23,7 +23,7 @@ TEST(DiagnosticsWindow, NothingBeforeTheFirstReplyAndNoDriveColumnWhileDisabled)
     OrientationModule o;
     s.EnableOrientationModule = 0;
     bool drive = true;
-    const auto rows = DiagnosticsRows(s, link, o, {}, &drive);
+    const auto rows = DiagnosticsRows(s, TakeDiagnosticsReplies(link), o, {}, &drive);
     ASSERT_EQ(rows.size(), 17u);
     EXPECT_FALSE(drive);
     for (const char* label : {"Header", "Head ID", "Serial Stat", "Head Pos", "Range", "Profile",
@@ -50,7 +50,7 @@ TEST(DiagnosticsWindow, HeadAndDriveValues) {
     o.FilteredHeading = 45.25f;
     s.HeadingOffset = 1.5f;
     bool drive = false;
-    const auto rows = DiagnosticsRows(s, link, o, {3, 12, 0}, &drive);
+    const auto rows = DiagnosticsRows(s, TakeDiagnosticsReplies(link), o, {3, 12, 0}, &drive);
     EXPECT_TRUE(drive);
     EXPECT_EQ(Row(rows, "Header").head, "IMX");
     EXPECT_EQ(Row(rows, "Header").drive, "IAX");

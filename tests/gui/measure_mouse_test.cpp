@@ -30,12 +30,13 @@ constexpr QRgb Black = 0x000000;
 constexpr QRgb DarkGrey = 0x474747;
 
 struct MouseRig {
-    explicit MouseRig(const std::string& name, const std::string& settings) {
+    explicit MouseRig(const std::string& name, const std::string& settings, bool module = false) {
         App();
         const auto ini = ScratchDir(name) / "TARVISK.INI";
         WriteFile(ini, "[Settings]\n" + settings +
                            "\n[Orientation Module Settings]\n"
-                           "EnableOrientationModule=0\n");
+                           "EnableOrientationModule=" +
+                           (module ? "1" : "0") + "\n");
         program = std::make_unique<Program>(OptionsFor(ini));
         std::string error;
         EXPECT_TRUE(program->Start(error, false)) << error;
@@ -59,12 +60,12 @@ struct MouseRig {
     InputState& State() { return w->Mouse().State(); }
 
     // The readout box as it must look for the pointer at p, drawn apart on a fresh surface.
-    QImage ExpectedBox(Point p, bool measuring, Point origin) {
+    QImage ExpectedBox(Point p, bool measuring, Point origin, float heading = 0.0f) {
         const PanelLayout& layout = w->Panel().Layout();
         Framebuffer expected(layout.client);
         expected.SetPalette(PaletteOf());
-        const MeasureReadouts r =
-            ComposeMeasureReadouts(MeasureViewOf(w->System().settings, 0.0f), p, measuring, origin);
+        const MeasureReadouts r = ComposeMeasureReadouts(
+            MeasureViewOf(w->System().settings, heading), p, measuring, origin);
         DrawMeasureReadoutBox(expected, layout, &r);
         return Crop(expected.Snapshot());
     }
@@ -110,6 +111,21 @@ TEST(ImageMouse, ReadoutsFollowThePointerAndLeaveWithIt) {
     QApplication::sendEvent(rig.view, &leave);
     EXPECT_EQ(rig.State().PointerInImage, 0);
     EXPECT_EQ(rig.Crop(rig.Shot()), logo);
+}
+
+// With the orientation module on, bearings are read against its heading; off, it is ignored.
+TEST(ImageMouse, ReadoutsTurnWithTheModulesHeadingOnlyWhileItIsOn) {
+    MouseRig rig("measure_heading", "GridMode=0\nRange=9\nPixelZoom=1\n", true);
+    rig.w->System().orientation.FilteredHeading = 90.0f;
+    rig.Move(400, 300);
+    const QImage turned = rig.Crop(rig.Shot());
+    EXPECT_EQ(turned, rig.ExpectedBox({400, 300}, false, {}, 90.0f));
+    EXPECT_NE(turned, rig.ExpectedBox({400, 300}, false, {}, 0.0f));
+
+    rig.w->System().settings.EnableOrientationModule = 0;
+    rig.Move(401, 300);
+    rig.Move(400, 300);
+    EXPECT_EQ(rig.Crop(rig.Shot()), rig.ExpectedBox({400, 300}, false, {}, 0.0f));
 }
 
 TEST(ImageMouse, MeasurementLineDrawnMovedAndErased) {

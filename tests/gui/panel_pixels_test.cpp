@@ -145,6 +145,15 @@ TEST(PanelPixels, StatusBoxShowsAndErasesAndActivityMarkBlinks) {
     // The erase brings the grid label back.
     EXPECT_GT(CountColour(s, QRect(267, 514, 69, 12), MidGrey), 100);
 
+    // A reply from the drive erases its longer message through the shorter no-data text.
+    rig.panel->DrawStatusBox("Detecting Azimuth Drive...", WhiteColour, PanelStatusFill,
+                             PanelLightGrey);
+    EXPECT_GT(CountColour(rig.Shot(), strip, White), 40);
+    rig.panel->DrawStatusBox("No Data at COM1", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
+    s = rig.Shot();
+    EXPECT_EQ(CountColour(s, strip, White), 0);
+    EXPECT_EQ(CountColour(s, strip, rig.surface->PaletteRgb(PanelStatusFill)), 0);
+
     const QRect mark = PanelRig::Q(rig.layout.activityArea);
     rig.panel->ToggleActivityMark(true);
     EXPECT_GT(CountColour(rig.Shot(), mark, White), 0);

@@ -41,6 +41,7 @@ class SimulatedLine {
 
 TEST(HeadTool, ScansProgramsAndScansAgain) {
     SimulatedLine line;
+    line.options.extraHeads.push_back({18, sim::DeviceKind::EchoSounder});
     ASSERT_TRUE(line.simulator.Start(line.options));
     const std::string port = line.simulator.DevicePath();
     FastClock clock(15);
@@ -50,6 +51,17 @@ TEST(HeadTool, ScansProgramsAndScansAgain) {
     EXPECT_NE(out.find("Sensor Type: Scanning Sonar\n"), std::string::npos);
     EXPECT_NE(out.find("nv_ram [ 15 ]:"), std::string::npos);
     EXPECT_EQ(out.find("ID: 17"), std::string::npos);
+    EXPECT_EQ(out.find("ID: 24"), std::string::npos);
+    // Every device that identifies itself, in ID order.
+    const size_t sounder = out.find("ID: 18\n");
+    const size_t drive = out.find("ID: 31\n");
+    ASSERT_NE(sounder, std::string::npos) << out;
+    ASSERT_NE(drive, std::string::npos) << out;
+    EXPECT_LT(out.find("ID: 16\n"), sounder);
+    EXPECT_LT(sounder, drive);
+    EXPECT_NE(out.find("Sensor Type: Echo Sounder\n", sounder), std::string::npos);
+    EXPECT_NE(out.find("Sensor Type: Azimuth Drive\n", drive), std::string::npos);
+    EXPECT_NE(out.find("Gear Ratio: 6 : 1\n", drive), std::string::npos);
 
     ASSERT_EQ(RunTool({"program", "--port", port, "--id", "16", "--new-id", "20", "--serial",
                        "1234", "--depth", "3000"},

@@ -161,14 +161,16 @@ TEST(OrientationLink, ValuesArriveBetweenShotsAndOutliersAreFiltered) {
 }
 
 struct ScanWatch {
+    std::atomic<uint32_t> idsAnswered{0};  // bit n: ID n answered "T"
     std::atomic<int> lastId{0};
     std::atomic<int> lastSerial{-1};
     std::atomic<int> lastDepth{-1};
     std::atomic<int> replies{0};
 };
 
-TEST(HeadScanLink, FindsTheHeadChangesItsIdAndProgramsIt) {
+TEST(HeadScanLink, FindsEveryDeviceChangesTheHeadsIdAndProgramsIt) {
     PeripheralLink p(30);
+    p.options.extraHeads.push_back({20, sim::DeviceKind::ProfilingHead});
     ScanWatch watch;
     p.shots.afterShot_ = [&] {
         const auto& b = p.link.Reply.bytes;
@@ -176,6 +178,7 @@ TEST(HeadScanLink, FindsTheHeadChangesItsIdAndProgramsIt) {
             return;
         const NvRam nv = NvRamFromReply(b.data());
         watch.lastId = b[3];
+        watch.idsAnswered.fetch_or(1u << (b[3] & 31));
         watch.lastSerial = nv[7] * 128 + (nv[6] & 0x7F);
         watch.lastDepth = nv[10];
         ++watch.replies;
@@ -187,7 +190,10 @@ TEST(HeadScanLink, FindsTheHeadChangesItsIdAndProgramsIt) {
     EXPECT_EQ(watch.lastId.load(), 16);
     EXPECT_EQ(p.link.LastReportedHeadId, 16);
 
-    // The scan walks on through the silent IDs and comes round to 16 again.
+    // One round of the ring finds every device that identifies itself, and nothing else.
+    ASSERT_TRUE(WaitFor([&] { return p.link.ScanId == 31; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return p.link.ScanId == 17; }, 10000));
+    EXPECT_EQ(watch.idsAnswered.load(), (1u << 16) | (1u << 20) | (1u << 31));
     ASSERT_TRUE(WaitFor([&] { return p.link.ScanId == 18; }, 10000));
 
     p.link.NewHeadId = 21;

@@ -132,10 +132,12 @@ TEST(HeadSimulatorTool, PrintsItsLinesAndDocumentsItsOptions) {
         text += buffer;
     EXPECT_EQ(pclose(help), 0);
     for (const char* option : {"--device", "--seed", "--unpaced", "--log-commands", "--gps",
-                               "--silent-after", "--help"}) {
+                               "--silent-after", "--extra-head", "--azimuth-rate", "--help"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
     EXPECT_NE(system((tool + " --seed nine 2>/dev/null").c_str()), 0);
+    EXPECT_NE(system((tool + " --extra-head 32 2>/dev/null").c_str()), 0);
+    EXPECT_NE(system((tool + " --azimuth-rate -1 2>/dev/null").c_str()), 0);
 
     // A real run: the first line names the head line; a frame sent there is answered.
     TempDir dir;

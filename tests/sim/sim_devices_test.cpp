@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <span>
 
 #include "head/expected_reply.h"
 #include "head/head_link.h"
+#include "head/head_scan.h"
 #include "head/reply_decode.h"
 #include "head/switch_command.h"
 #include "sim/nmea_talker.h"
@@ -282,6 +285,87 @@ TEST(AzimuthDrive, ReportsTheCommandedPosition) {
     slow.Respond(Parse(link.Command), reply);
     slow.Respond(Parse(link.Command), reply);
     EXPECT_EQ(Position(reply), 900);
+}
+
+// What a scan of the whole line shows for each device, read by the program's own presentation.
+using Device = std::function<int32_t(const SimCommand&, ReplyFrame&)>;
+
+std::map<std::string, std::string> Identify(const Device& respond, const SimCommand& c) {
+    ReplyFrame reply{};
+    if (respond(c, reply) != 77 || reply[1] != 'T' || reply[76] != 0xFC)
+        return {};
+    NvRam nv = NvRamFromReply(reply.data());
+    std::map<std::string, std::string> fields;
+    for (const auto& [name, value] : IdentificationFields(nv))
+        fields[name] = value;
+    fields["ID"] = std::to_string(reply[3]);
+    return fields;
+}
+
+TEST(LineDevices, EveryKindIdentifiesItselfAsTheScanWindowShowsIt) {
+    SonarSettings s;
+    HeadLink link(s);
+    SonarHeadModel profiler(3, 20, SceneKind::Harbour, DeviceKind::ProfilingHead);
+    SonarHeadModel sounder(3, 22, SceneKind::Harbour, DeviceKind::EchoSounder);
+    AzimuthDriveModel drive(0, 3);
+    OrientationModuleModel module(3);
+    const Device asProfiler = [&](const SimCommand& c, ReplyFrame& r) {
+        return profiler.Respond(c, r);
+    };
+    const Device asSounder = [&](const SimCommand& c, ReplyFrame& r) {
+        return sounder.Respond(c, r);
+    };
+    const Device asDrive = [&](const SimCommand& c, ReplyFrame& r) { return drive.Respond(c, r); };
+    auto scan = [&](int32_t id) {
+        link.ScanId = id;
+        BuildHeadScanCommand(link);
+        return Parse(link.Command);
+    };
+    auto p = Identify(asProfiler, scan(20));
+    EXPECT_EQ(p["ID"], "20");
+    EXPECT_EQ(p["Sensor Type"], "Scanning Sonar");
+    EXPECT_EQ(p["XDCR Type"], "Profiling - (Pencil Beam)");
+    EXPECT_EQ(p["Depth Rating"], "3000 Meters");
+    auto e = Identify(asSounder, scan(22));
+    EXPECT_EQ(e["Sensor Type"], "Echo Sounder");
+    EXPECT_EQ(e["Gear Ratio"], "n/a");
+    auto d = Identify(asDrive, scan(31));
+    EXPECT_EQ(d["ID"], "31");
+    EXPECT_EQ(d["Sensor Type"], "Azimuth Drive");
+    EXPECT_EQ(d["Gear Ratio"], "6 : 1");
+    EXPECT_EQ(d["Shot Count"], "n/a");
+    EXPECT_NE(d["Serial Number"], p["Serial Number"]);
+    // A scan command is not a turn: the drive stays where it stands.
+    EXPECT_EQ(drive.Position(), 600);
+
+    ReplyFrame reply{};
+    EXPECT_EQ(module.Respond(scan(24), 0.0, reply), 0) << "the module has no identity to give";
+    EXPECT_EQ(profiler.Respond(scan(21), reply), 0);
+
+    // The drive takes a new ID and then answers its turns there.
+    link.LastReportedHeadId = 31;
+    link.HeadIdChangeRequest = 1;
+    link.NewHeadId = 30;
+    EXPECT_EQ(Identify(asDrive, scan(31))["ID"], "30");
+    s.AzimuthAngle = 700;
+    BuildAzimuthCommand(link);
+    SimCommand turn = Parse(link.Command);
+    EXPECT_EQ(drive.Respond(turn, reply), 0);
+    turn.deviceId = 30;
+    EXPECT_EQ(drive.Respond(turn, reply), 13);
+}
+
+TEST(LineDevices, ExtraHeadsAreReadFromTheirOption) {
+    ExtraHead h;
+    ASSERT_TRUE(ParseExtraHead("20", h));
+    EXPECT_EQ(h.id, 20);
+    EXPECT_EQ(h.kind, DeviceKind::ProfilingHead);
+    ASSERT_TRUE(ParseExtraHead("31:sounder", h));
+    EXPECT_EQ(h.kind, DeviceKind::EchoSounder);
+    ASSERT_TRUE(ParseExtraHead("17:imaging", h));
+    EXPECT_EQ(h.kind, DeviceKind::ImagingHead);
+    for (const char* bad : {"", "15", "32", "20:", "20:drive", "2O", "20 ", ":profiling"})
+        EXPECT_FALSE(ParseExtraHead(bad, h)) << bad;
 }
 
 TEST(OrientationModule, ReportsSmallPitchRollAndAHeading) {

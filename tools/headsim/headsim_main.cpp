@@ -24,7 +24,8 @@ void OnSignal(int) {
 const char* const Options =
     "Usage: tarvisk-headsim [options]\n"
     "Simulates a sonar head (ID 16), an azimuth drive (ID 31) and an orientation module\n"
-    "(ID 24) on one serial line, answering the switch commands addressed to them.\n"
+    "(ID 24) on one serial line, answering the switch commands addressed to them. The heads\n"
+    "and the drive identify themselves to a head scan.\n"
     "\n"
     "  --device PATH          answer on this serial device (default: a new pseudo-terminal,\n"
     "                         whose path is printed)\n"
@@ -33,6 +34,10 @@ const char* const Options =
     "  --unpaced              answer at once, without the line's byte timing or the ping time\n"
     "  --baud N               line speed for the pacing and a serial device (default 115200)\n"
     "  --head-id N            the sonar head's device ID (default 16)\n"
+    "  --extra-head ID[:KIND] one more head on the line at ID (16 to 31); KIND is profiling\n"
+    "                         (default), imaging or sounder; repeat for more heads\n"
+    "  --azimuth-rate DEG     the drive turns at DEG degrees a second and answers once it\n"
+    "                         stands where it was sent (default 6); 0 turns at once\n"
     "  --log-commands FILE    write every received 27-byte frame as a line of hex\n"
     "  --gps                  also talk NMEA once a second on a second pseudo-terminal\n"
     "                         (its path is printed)\n"
@@ -60,6 +65,7 @@ bool ParseNumber(const char* text, double& value) {
 
 int main(int argc, char** argv) {
     tarvisk::sim::SimulatorOptions options;
+    options.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&](const char*& out) {
@@ -97,6 +103,16 @@ int main(int argc, char** argv) {
             options.unpaced = true;
         } else if (arg == "--gps") {
             options.gps = true;
+        } else if (arg == "--extra-head" && value(v)) {
+            tarvisk::sim::ExtraHead extra;
+            if (!tarvisk::sim::ParseExtraHead(v, extra)) {
+                std::fprintf(stderr,
+                             "tarvisk-headsim: --extra-head takes ID[:KIND], ID 16 to 31, KIND "
+                             "profiling, imaging or sounder, not \"%s\"\n",
+                             v);
+                return 2;
+            }
+            options.extraHeads.push_back(extra);
         } else if (arg == "--device" && value(v)) {
             options.devicePath = v;
         } else if (arg == "--link" && value(v)) {
@@ -119,7 +135,7 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else if ((arg == "--seed" || arg == "--baud" || arg == "--head-id" ||
-                    arg == "--silent-after" || arg == "--gps-baud") &&
+                    arg == "--silent-after" || arg == "--azimuth-rate" || arg == "--gps-baud") &&
                    value(v)) {
             if (!ParseNumber(v, number) || number < 0) {
                 std::fprintf(stderr, "tarvisk-headsim: %s takes a number, not \"%s\"\n",
@@ -132,6 +148,8 @@ int main(int argc, char** argv) {
                 options.baudRate = static_cast<int32_t>(number);
             if (arg == "--silent-after")
                 options.silentAfterSeconds = number;
+            if (arg == "--azimuth-rate")
+                options.azimuthStepsPerSecond = number / 0.3;  // the drive steps 0.3 degrees
             if (arg == "--gps-baud") {
                 if (number < 300 || number > 4000000) {
                     std::fprintf(stderr, "tarvisk-headsim: --gps-baud takes 300 to 4000000\n");

@@ -57,8 +57,8 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
         return KsdFailure;
     }
     ToolProgress progress("ksd info " + path);
-    const KsdSummary s = SummarizeKsdFile(
-        path, [&](int64_t done, int64_t total) { progress.Update(done, total); });
+    const KsdSummary s =
+        SummarizeKsdFile(path, [&](int64_t done, int64_t total) { progress.Update(done, total); });
     progress.Finish();
     if (!s.Opened) {
         err << "tarvisk-tool ksd: cannot open " << path << "\n";
@@ -98,16 +98,11 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
 }
 
 bool ParseCount(std::string_view text, int* value) {
-    int v = 0;
-    if (text.empty() || text.size() > 9)
+    int32_t v = 0;
+    if (!ParseWholeNumber(text, v) || v <= 0)
         return false;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
     *value = v;
-    return v > 0;
+    return true;
 }
 
 int Render(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
