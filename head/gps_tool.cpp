@@ -52,26 +52,13 @@ namespace {
 
 struct Printer : GpsView {};
 
-bool ParseCount(std::string_view text, int64_t& value) {
-    if (text.empty() || text.size() > 12)
-        return false;
-    int64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
-    value = v;
-    return true;
-}
-
 }  // namespace
 
 int RunGpsTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     std::string file, port;
     bool raw = false;
     int32_t type = 1;
-    int64_t baud = 4800, count = -1, seconds = -1;
+    int32_t baud = 4800, count = -1, seconds = -1;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -92,8 +79,8 @@ int RunGpsTool(ToolArgs args, std::ostream& out, std::ostream& err) {
         } else if (a == "--raw") {
             raw = true;
         } else if ((a == "--baud" || a == "--count" || a == "--seconds") && hasValue) {
-            int64_t& v = a == "--baud" ? baud : a == "--count" ? count : seconds;
-            if (!ParseCount(args[++i], v)) {
+            int32_t& v = a == "--baud" ? baud : a == "--count" ? count : seconds;
+            if (!ParseWholeNumber(args[++i], v)) {
                 err << "tarvisk-tool gps: " << a << " needs a whole number\n";
                 return ToolUsageError;
             }
@@ -146,7 +133,7 @@ int RunGpsTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     }
 
     SerialPort serial;
-    if (!serial.Open(port, static_cast<int32_t>(baud), true)) {
+    if (!serial.Open(port, baud, true)) {
         err << "tarvisk-tool gps: cannot open " << port << " at " << baud << " baud\n";
         return ToolUsageError;
     }

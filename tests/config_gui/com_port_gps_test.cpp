@@ -13,18 +13,8 @@ namespace tarvisk {
 namespace {
 
 using testing::Click;
+using testing::Pump;
 using testing::RunModal;
-
-bool Pump(const std::function<bool()>& done, int milliseconds) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > milliseconds)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 bool HasFix(SonarSystem& sys) {
     return sys.gps.Age == 0 && sys.gps.Copy().PositionText[11] == 'N';

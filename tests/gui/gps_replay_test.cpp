@@ -18,6 +18,7 @@ namespace {
 
 using testing::App;
 using testing::OptionsFor;
+using testing::Pump;
 using testing::ScratchDir;
 using testing::StartProgram;
 
@@ -60,17 +61,6 @@ struct CapturePositions : GpsView {
         }
     }
 };
-
-bool Pump(const std::function<bool()>& done, int milliseconds) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > milliseconds)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 std::string Position(SonarSystem& sys) {
     return std::string(sys.gps.Copy().PositionText.data(), GpsPositionTextSize);

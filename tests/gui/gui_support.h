@@ -3,10 +3,12 @@
 // scratch folder per test, INI files written from a few keys.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,18 @@ inline QApplication& App() {
         return a;
     }();
     return *app;
+}
+
+// Runs the event loop until `done` holds (true) or the time is up (false).
+inline bool Pump(const std::function<bool()>& done, int milliseconds) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > milliseconds)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
 }
 
 inline std::filesystem::path ScratchDir(const std::string& name) {

@@ -19,6 +19,7 @@ namespace {
 
 using testing::App;
 using testing::OptionsFor;
+using testing::Pump;
 using testing::ScratchDir;
 using testing::WriteFile;
 
@@ -33,17 +34,6 @@ std::unique_ptr<Program> Start(const std::filesystem::path& dir, const std::stri
     std::string error;
     EXPECT_TRUE(program->Start(error, false)) << error;
     return program;
-}
-
-bool Pump(const std::function<bool()>& done, int milliseconds) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > milliseconds)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 // The child window's own drawing, as shown.
