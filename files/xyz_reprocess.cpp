@@ -9,6 +9,7 @@
 #include "config/ini_settings.h"
 #include "files/headless_playback.h"
 #include "files/xyz_export.h"
+#include "head/orientation_module.h"
 #include "imaging/grid.h"
 
 namespace tarvisk {
@@ -25,6 +26,29 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The orientation module's replies in the recording drive its filter as they did live, so
+// the attitude columns come out as the scan wrote them.
+class RecordedAttitude : public LinkHooks {
+  public:
+    RecordedAttitude(HeadLink& link, const SonarSettings& settings)
+        : link_(link), settings_(settings), previous_(link.Hooks) {
+        link_.Hooks = this;
+    }
+    ~RecordedAttitude() override { link_.Hooks = previous_; }
+    RecordedAttitude(const RecordedAttitude&) = delete;
+    RecordedAttitude& operator=(const RecordedAttitude&) = delete;
+
+    void OnOrientationReply() override {
+        ApplyOrientationReply(module, link_.Orientation, settings_);
+    }
+    OrientationModule module;
+
+  private:
+    HeadLink& link_;
+    const SonarSettings& settings_;
+    LinkHooks* previous_;
+};
+
 // Stands between the pipeline and the playback hooks: the overrides win over what each record
 // restores, the sector edges follow the record as the dial would, and an azimuth block is cut
 // where the recorded drive position changes.
@@ -32,7 +56,10 @@ class ReprocessHooks : public ShotRecorderHook, public ProfileContextHook {
   public:
     ReprocessHooks(HeadlessPlayback& pb, const XyzReprocessRequest& request,
                    const std::function<void()>& positionChanged)
-        : pb_(pb), request_(request), positionChanged_(positionChanged) {
+        : pb_(pb),
+          request_(request),
+          positionChanged_(positionChanged),
+          attitude_(pb.link, pb.settings) {
         for (const auto& [key, value] : request.overrides)
             if (EqualsNoCase(key, "SoundVelocityMeters"))
                 velocityOverridden_ = true;
@@ -73,6 +100,9 @@ class ReprocessHooks : public ShotRecorderHook, public ProfileContextHook {
                         std::min(c.GpsPosition.size() - 1, played.Gps.PositionText.size()));
             c.GpsAltitude = std::bit_cast<int32_t>(played.Gps.Altitude);
         }
+        c.Pitch = attitude_.module.FilteredPitch;
+        c.Roll = attitude_.module.FilteredRoll;
+        c.Heading = attitude_.module.FilteredHeading;
     }
 
     void ApplyOverrides() {
@@ -89,6 +119,7 @@ class ReprocessHooks : public ShotRecorderHook, public ProfileContextHook {
     const std::function<void()>& positionChanged_;
     bool velocityOverridden_ = false;
     int32_t drivePosition_ = -1;
+    RecordedAttitude attitude_;
 };
 
 }  // namespace

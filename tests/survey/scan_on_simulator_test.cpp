@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "../link/link_fixture.h"
 #include "files/auto_frame_capture.h"
 #include "files/auto_scan.h"
 #include "files/auto_scan_context.h"
@@ -26,6 +27,7 @@
 #include "files/ksd_reader.h"
 #include "files/xyz_reprocess.h"
 #include "head/acquisition_thread.h"
+#include "head/orientation_module.h"
 #include "head/reply_decode.h"
 #include "imaging/profile_points.h"
 #include "imaging/shot_pipeline.h"
@@ -60,6 +62,8 @@ class Operator : public AutoScanUi {
     void RunProfileDialog(AutoProfileDialogModel& m, SonarSettings& s,
                           AutoProfileRunState& run) override {
         const bool first = dialogs++ == 0;
+        if (first && atFirstDialog)
+            atFirstDialog();
         if (first)
             recordingStarted = files_.StartRecording(recording_);
         else
@@ -82,6 +86,7 @@ class Operator : public AutoScanUi {
 
     std::atomic<int> dialogs{0};
     std::atomic<bool> complete{false};
+    std::function<void()> atFirstDialog;  // before the recording starts
     bool recordingStarted = false;
     std::string messages;
 
@@ -137,11 +142,11 @@ class ScanOnSimulator : public ::testing::Test {
         std::sort(files.begin(), files.end());
         return files;
     }
-    std::string Reprocess(XyzForm form) {
+    std::string Reprocess(XyzForm form, bool module = false) {
         XyzReprocessRequest request;
         request.ksdPath = Recording();
         request.form = form;
-        request.overrides = {{"EnableOrientationModule", "0"}};
+        request.overrides = {{"EnableOrientationModule", module ? "1" : "0"}};
         std::string text;
         const XyzReprocessResult r = ReprocessToXyz(request, [&](std::string_view t) {
             text += t;
@@ -339,6 +344,72 @@ TEST_F(ScanOnSimulator, HorizontalScanOfTheBorehole) {
     EXPECT_GT(least, 1.97);
     EXPECT_LT(most, 2.03);
     EXPECT_LT(most - least, 0.05);
+}
+
+// The first line where two texts part, for a readable failure.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+    std::istringstream ia(a), ib(b);
+    std::string la, lb;
+    for (int line = 1;; ++line) {
+        const bool moreA = static_cast<bool>(std::getline(ia, la));
+        const bool moreB = static_cast<bool>(std::getline(ib, lb));
+        if (!moreA && !moreB)
+            return "no difference";
+        if (la != lb || moreA != moreB)
+            return "line " + std::to_string(line) + ": \"" + la + "\" against \"" + lb + "\"";
+    }
+}
+
+// The program's own wiring of the module: each reply goes through its filter, and each
+// logged point takes the filtered attitude.
+struct LiveAttitude : LinkHooks {
+    explicit LiveAttitude(HeadLink& l) : link(l) {}
+    void OnOrientationReply() override {
+        ApplyOrientationReply(module, link.Orientation, link.Settings);
+    }
+    HeadLink& link;
+    OrientationModule module;
+};
+
+TEST_F(ScanOnSimulator, ModuleAttitudeIsRebuiltFromTheRecordedReplies) {
+    options.scene = sim::SceneKind::Borehole;
+    settings.Range = 4;  // 5 m
+    settings.RangeMeters = 5;
+    settings.GridMode = Polar;
+    settings.SectorSize = 360;
+    settings.Speed = Faster;
+    settings.XYZPitchRollHeading = 1;
+    // A second goes by every 20 ms, so the module answers many times in one sweep.
+    test::FastClock clock(20);
+    acquisition.SetClock(&clock);
+    LiveAttitude attitude(link);
+    LinkHooks* const before = link.Hooks;
+    link.Hooks = &attitude;
+    context.positionAndAttitude = [&](ProfileContext& c) {
+        c.Pitch = attitude.module.FilteredPitch;
+        c.Roll = attitude.module.FilteredRoll;
+        c.Heading = attitude.module.FilteredHeading;
+    };
+    // The module comes on with the recording, so every reply its filter has seen is in the
+    // file, as the tool needs.
+    op.atFirstDialog = [&] { settings.EnableOrientationModule = 1; };
+    Start();
+    acquisition.Requests().AutoProfileScanRequest = 2;
+    ASSERT_TRUE(WaitFor([&] { return op.dialogs >= 2; }, 60000)) << "the circle never closed";
+    acquisition.StopAcquisition();
+    link.Hooks = before;
+    const std::vector<fs::path> files = XyzFiles();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string live = ReadText(files[0]);
+    const std::string again = Reprocess(XyzForm::Horizontal, true);
+    EXPECT_TRUE(again == live) << FirstDifference(again, live);
+    // The attitude moved the points off the level plane at the given elevation.
+    const auto rows = Numbers(live, 0);
+    ASSERT_GT(rows.size(), 100u);
+    size_t tilted = 0;
+    for (const auto& row : rows)
+        tilted += std::fabs(row[2]) > 1e-3 ? 1 : 0;
+    EXPECT_GT(tilted, rows.size() / 2);
 }
 
 TEST_F(ScanOnSimulator, TwelveSweepAzimuthRun) {
