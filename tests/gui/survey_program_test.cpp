@@ -13,17 +13,7 @@ namespace tarvisk {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testing::Pump;
 
 int CountCaptures(const fs::path& dir) {
     int n = 0;
@@ -43,7 +33,7 @@ TEST(SurveyProgram, FrameCaptureOfAPlayedFileStopsAtItsEnd) {
         auto program = testing::StartProgram(dir, sector, o);
         ASSERT_TRUE(program);
         MainWindow& w = program->Window();
-        ASSERT_TRUE(RunUntil([&] { return w.ShotCount() > 90; }, 30000));
+        ASSERT_TRUE(Pump([&] { return w.ShotCount() > 90; }, 30000));
         program->Quit();
     }
     CommandLineOptions play = testing::OptionsFor(dir / "TARVISK.INI");
@@ -55,14 +45,14 @@ TEST(SurveyProgram, FrameCaptureOfAPlayedFileStopsAtItsEnd) {
     w.OnCommand(IdAutoFrameCapture);
     EXPECT_EQ(w.AutoFrameCapture, 1);
     EXPECT_EQ(w.Menu().Text(IdAutoFrameCapture), "&Auto Frame Capture Stop...");
-    ASSERT_TRUE(RunUntil([&] { return w.AutoFrameCapture == 0; }, 60000))
+    ASSERT_TRUE(Pump([&] { return w.AutoFrameCapture == 0; }, 60000))
         << "capture did not stop at the end of the file";
     EXPECT_EQ(w.Menu().Text(IdAutoFrameCapture), "&Auto Frame Capture Start...");
     // The first shot and at least one reversal.
     EXPECT_GE(CountCaptures(dir), 2);
     EXPECT_TRUE(fs::exists(dir / "run1-0001.BMP"));
     const int written = CountCaptures(dir);
-    RunUntil([] { return false; }, 500);
+    Pump([] { return false; }, 500);
     EXPECT_EQ(CountCaptures(dir), written);
     program->Quit();
 }
@@ -74,7 +64,7 @@ TEST(SurveyProgram, ClosingWhileAScanDialogIsOpen) {
     auto program = testing::StartProgram(dir, "GridMode=0", o);
     ASSERT_TRUE(program);
     MainWindow& w = program->Window();
-    ASSERT_TRUE(RunUntil([&] { return w.ShotCount() > 5; }, 30000));
+    ASSERT_TRUE(Pump([&] { return w.ShotCount() > 5; }, 30000));
     ASSERT_TRUE(w.seams.autoProfile);
     // Once the dialog is up, the close comes from inside its own event loop, as a timer's
     // would.
@@ -91,7 +81,7 @@ TEST(SurveyProgram, ClosingWhileAScanDialogIsOpen) {
     });
     poll.start(10);
     w.seams.autoProfile(true);
-    RunUntil([&] { return closed; }, 30000);
+    Pump([&] { return closed; }, 30000);
     poll.stop();
     EXPECT_EQ(dialogName, "SNAPSHOT");
     EXPECT_TRUE(closed);

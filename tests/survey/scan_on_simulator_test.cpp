@@ -156,6 +156,15 @@ class ScanOnSimulator : public ::testing::Test {
         return text;
     }
     std::string Recording() const { return (dir / "scan.ksd").string(); }
+    // A full circle of the borehole, 5 m range, polar.
+    void SetUpBoreholeCircle() {
+        options.scene = sim::SceneKind::Borehole;
+        settings.Range = 4;  // 5 m
+        settings.RangeMeters = 5;
+        settings.GridMode = Polar;
+        settings.SectorSize = 360;
+        settings.Speed = Faster;
+    }
 
     fs::path dir;
     sim::SimulatorOptions options;
@@ -309,12 +318,7 @@ TEST_F(ScanOnSimulator, VerticalScanWritesTheSweepItRecorded) {
 }
 
 TEST_F(ScanOnSimulator, HorizontalScanOfTheBorehole) {
-    options.scene = sim::SceneKind::Borehole;
-    settings.Range = 4;  // 5 m
-    settings.RangeMeters = 5;
-    settings.GridMode = Polar;
-    settings.SectorSize = 360;
-    settings.Speed = Faster;
+    SetUpBoreholeCircle();
     settings.ProfileElevation = -1.5f;
     Start();
     acquisition.Requests().AutoProfileScanRequest = 2;
@@ -372,12 +376,7 @@ struct LiveAttitude : LinkHooks {
 };
 
 TEST_F(ScanOnSimulator, ModuleAttitudeIsRebuiltFromTheRecordedReplies) {
-    options.scene = sim::SceneKind::Borehole;
-    settings.Range = 4;  // 5 m
-    settings.RangeMeters = 5;
-    settings.GridMode = Polar;
-    settings.SectorSize = 360;
-    settings.Speed = Faster;
+    SetUpBoreholeCircle();
     settings.XYZPitchRollHeading = 1;
     // A second goes by every 20 ms, so the module answers many times in one sweep.
     test::FastClock clock(20);
