@@ -6,11 +6,12 @@
 #include <QThread>
 #include <cstdio>
 
-#include "app/panel_input.h"
+#include "app/image_mouse_host.h"
 #include "app/panel_input_view.h"
 #include "config/ini_settings.h"
 #include "files/file_commands.h"
 #include "head/link_status.h"
+#include "ui/panel_input.h"
 
 namespace tarvisk {
 

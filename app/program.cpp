@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/acquisition_link.h"
 #include "app/config_wiring.h"
 #include "app/file_session.h"
 #include "app/periph_wiring.h"
@@ -15,6 +14,7 @@
 #include "config/ini_settings.h"
 #include "head/gps_input.h"
 #include "sim/head_simulator.h"
+#include "ui/acquisition_link.h"
 
 namespace tarvisk {
 

@@ -12,7 +12,6 @@
 #include <future>
 #include <memory>
 
-#include "app/acquisition_link.h"
 #include "app/file_session.h"
 #include "app/main_window.h"
 #include "config/qt/scan_dialog_views.h"
@@ -21,6 +20,7 @@
 #include "files/auto_scan_context.h"
 #include "files/auto_scan_link.h"
 #include "files/bmp_capture.h"
+#include "ui/acquisition_link.h"
 
 namespace tarvisk {
 

@@ -12,6 +12,7 @@
 
 #include "platform/draw_surface.h"
 #include "platform/menu_model.h"
+#include "platform/mouse_event.h"
 #include "platform/qt/framebuffer.h"
 #include "platform/window_services.h"
 
@@ -20,15 +21,13 @@ class QMenu;
 
 namespace tarvisk {
 
-enum class MouseEventKind { Move, LeftDown, LeftUp, RightDown };
-
 // Shows the framebuffer; forwards mouse and keyboard input as plain values.
 class FramebufferView : public QWidget {
     Q_OBJECT
   public:
     FramebufferView(Framebuffer& framebuffer, QWidget* parent);
     std::function<void(MouseEventKind, Point)> onMouse;
-    std::function<void()> onLeave;  // the pointer has left the window's client area
+    std::function<void()> onLeave;   // the pointer has left the window's client area
     Rect imageArea{2, 2, 598, 508};  // where the image cursor applies
     void SetImageCursor(const QCursor& cursor) { imageCursor_ = cursor; }
 

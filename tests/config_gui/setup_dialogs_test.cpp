@@ -8,10 +8,10 @@
 #include <QRadioButton>
 
 #include "../gui/gui_support.h"
-#include "app/menu_resource.h"
 #include "app/program.h"
 #include "config/qt/settings_dialogs.h"
 #include "dialog_driver.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {

@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/menu_resource.h"
 #include "tests/gui/gui_support.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {

@@ -9,7 +9,7 @@
 #include "head/command_line.h"
 #include "head/expected_reply.h"
 #include "head/head_link.h"
-#include "head/service_commands.h"
+#include "tools/lib/service_commands.h"
 
 namespace tarvisk {
 namespace {

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "head/service_commands.h"
 #include "tarvisk_version.h"
+#include "tools/lib/service_commands.h"
 #include "tools/tool/tool_command.h"
 
 namespace tarvisk {

@@ -1,11 +1,11 @@
-#include "app/panel_input.h"
+#include "ui/panel_input.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/menu_resource.h"
 #include "files/playback_models.h"
 #include "settings/settings_tables.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 

@@ -1,6 +1,4 @@
-#include "app/acquisition_link.h"
-
-#include "app/main_window.h"
+#include "ui/acquisition_link.h"
 
 #include <cstdio>
 
@@ -36,8 +34,8 @@ void AcquisitionLiveLink::ReportPortAccess(int32_t port, const std::string& path
     char text[32];
     std::snprintf(text, sizeof text, "No Access to COM%d", port + 1);
     window_->Panel().DrawStatusBox(text, WhiteColour, PanelBrightRed, PanelLightGrey);
-    if (!window_->scripted)
-        window_->Host().ShowMessage("Serial Port", problem.message, MessageKind::Warning);
+    if (!window_->Scripted())
+        window_->Services().ShowMessage("Serial Port", problem.message, MessageKind::Warning);
 }
 
 void AcquisitionLiveLink::Stop() {
@@ -59,7 +57,7 @@ void AcquisitionLiveLink::ClearReplyActivityMark() {
 
 void AcquisitionLiveLink::ShowWarning(const std::string& text, const std::string& title) {
     if (window_)
-        window_->Host().ShowMessage(title, text, MessageKind::Warning);
+        window_->Services().ShowMessage(title, text, MessageKind::Warning);
 }
 
 void AcquisitionLiveLink::OnClockSecond() {

@@ -1,4 +1,4 @@
-#include "head/gps_tool.h"
+#include "tools/lib/gps_tool.h"
 
 #include <chrono>
 #include <cstdio>

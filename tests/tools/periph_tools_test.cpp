@@ -2,9 +2,9 @@
 
 #include <sstream>
 
-#include "head/gps_tool.h"
-#include "head/head_scan_tool.h"
-#include "link_fixture.h"
+#include "tests/link/link_fixture.h"
+#include "tools/lib/gps_tool.h"
+#include "tools/lib/head_scan_tool.h"
 
 namespace tarvisk::test {
 namespace {
