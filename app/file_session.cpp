@@ -128,6 +128,10 @@ void FileSession::ClearSonarImage() {
     window_.RedrawImage();
 }
 
+void FileSession::RedrawHoldControl() {
+    window_.Panel().DrawHold();
+}
+
 void FileSession::ShowFileStatus(std::string_view text) {
     OnWindowThread([this, t = std::string(text)] {
         window_.Panel().DrawStatusBox(t, LinkStatusShownText, LinkStatusShownFill,

@@ -8,7 +8,8 @@ namespace tarvisk {
 
 namespace {
 constexpr std::string_view SameFileText = "The copy cannot be written over the file being played.";
-}
+constexpr std::string_view NothingToPlayText = "No whole record in this file: playback is on hold.";
+}  // namespace
 
 FileCommands::FileCommands(SonarSettings& settings, ExpectedReply& expected, ReplyBuffer& reply,
                            FileUi& ui, PlaybackHooks& hooks)
@@ -164,7 +165,17 @@ bool FileCommands::PlaybackRunning() const {
 int32_t FileCommands::PlayStep() {
     if (!PlaybackRunning())
         return 0;
-    return player_.Step() == StepResult::Shown ? PlotSpeedDelayMs(settings_.PlotSpeed) : 0;
+    const StepResult result = player_.Step();
+    if (result == StepResult::EndOfFile && player_.NothingToPlay()) {
+        // Hold, as the operator would: the window idles instead of searching the file again
+        // and again, and clearing Hold tries once more.
+        settings_.Hold = 1;
+        ui_.RedrawHoldControl();
+        ui_.ShowFileStatus(NothingToPlayText);
+        ui_.ShowWarning(NothingToPlayText, PlaybackDialogTitle);
+        return 0;
+    }
+    return result == StepResult::Shown ? PlotSpeedDelayMs(settings_.PlotSpeed) : 0;
 }
 
 void FileCommands::ToggleReverse() {

@@ -49,7 +49,8 @@ constexpr std::string_view KsdHelp =
     "        from the INI file and then the arguments. Writes to standard output without --out.\n"
     "\n"
     "Long runs show their progress on standard error when it is a terminal.\n"
-    "Exit status: 0 done, 1 the file could not be read or a frame not written, 2 usage.\n";
+    "Exit status: 0 done; 1 the file could not be read, is no sonar data file or holds no\n"
+    "whole record, or a frame was not written; 2 usage.\n";
 
 int Info(const std::string& path, std::ostream& out, std::ostream& err) {
     if (const std::string special = NonRegularFileText(path); !special.empty()) {
@@ -62,6 +63,12 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
     progress.Finish();
     if (!s.Opened) {
         err << "tarvisk-tool ksd: cannot open " << path << "\n";
+        return KsdFailure;
+    }
+    // Playback refuses such a file, so it is no sonar data file whatever lies further in.
+    if (!s.StartsWithMagic) {
+        err << "tarvisk-tool ksd: " << path << ": not a sonar data file (it does not start with "
+            << RecordMagic << ")\n";
         return KsdFailure;
     }
     out << "file: " << path << "\n";
@@ -94,6 +101,10 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
             << " bytes, " << s.TailReason << ")\n";
     else
         out << "damaged tail: none\n";
+    if (s.Records == 0) {
+        err << "tarvisk-tool ksd: " << path << ": no whole record\n";
+        return KsdFailure;
+    }
     return ToolOk;
 }
 
