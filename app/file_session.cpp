@@ -96,6 +96,15 @@ void FileSession::ShowInformation(std::string_view text, std::string_view captio
     });
 }
 
+void FileSession::ReportLoss(std::string_view text, std::string_view caption) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    OnWindowThread([this, t = std::string(text), c = std::string(caption)] {
+        if (!window_.scripted)
+            window_.Host().ShowMessage(c, t, MessageKind::Warning);
+    });
+}
+
 void FileSession::SetWindowTitle(std::string_view title) {
     OnWindowThread([this, t = std::string(title)] { window_.Host().SetTitle(t); });
 }

@@ -5,9 +5,11 @@
 
 #include "app/program.h"
 #include "app/signal_bridge.h"
+#include "platform/number_locale.h"
 #include "tarvisk_version.h"
 
 int main(int argc, char** argv) {
+    tarvisk::CatchCloseSignals();
     tarvisk::IgnoreWriteErrorSignals();
     tarvisk::CommandLineOptions options;
     std::string error;
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication app(argc, argv);
+    tarvisk::UsePointAsDecimalMark();
     QApplication::setApplicationName(QStringLiteral("Tarvisk"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     tarvisk::Program program(options);

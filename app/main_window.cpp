@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QThread>
+#include <chrono>
 #include <cstdio>
 
 #include "app/panel_input.h"
@@ -32,6 +33,9 @@ PanelMetrics MeasurePanelMetrics() {
 }
 
 namespace {
+
+// On top of the recorder's own few seconds: closing ends in well under ten whatever the disk.
+constexpr std::chrono::milliseconds SettingsSaveWait{3000};
 
 PaletteTable ToPaletteTable(const ColourTable& colours) {
     PaletteTable t{};
@@ -306,7 +310,9 @@ void MainWindow::Close() {
     const LiveCopy* live = settings_.RunMode == 1 ? &system_.liveCopy : nullptr;
     if (!system_.iniReadError.empty())
         Warn("Tarvisk Digital Sonar", IniLeftAloneText(system_.iniPath));
-    else if (!WriteTarviskIni(system_.iniPath, settings_, live, system_.ports, &error))
+    // Bounded: a share or a file system that stopped answering must not hold the close.
+    else if (!WriteTarviskIniWithin(SettingsSaveWait, system_.iniPath, settings_, live,
+                                    system_.ports, &error))
         Warn("Tarvisk Digital Sonar", "The settings could not be saved.\n" + error);
     system_.drawing.SetView(nullptr);
     host_->Destroy();

@@ -189,9 +189,11 @@ class SurveyWiring : public QObject,
         }
         surface.RequestRepaint(a);
     }
-    // The busy pointer shows while the file is written.
+    // The busy pointer shows while the file is written. The numbered name is a new file,
+    // never one that is there already.
     bool Capture(const std::string& path) override {
-        return CaptureWindowToBmp(path, window_, window_.Host()) == BmpWriteResult::Written;
+        return CaptureWindowToBmp(path, window_, window_.Host(), FileCreation::New) ==
+               BmpWriteResult::Written;
     }
 
   private:

@@ -183,17 +183,24 @@ void AutoScan::SaveSweep() {
     }
     if (settings_.AutoProfileBMP == 1) {
         const std::string prefix = DateNamePrefix(scanLink_.DateText());
-        const std::string name =
-            SequenceFileName(prefix, NextSequenceNumber(folder_, prefix, ".BMP"), ".BMP");
+        const int32_t number = NextSequenceNumber(folder_, prefix, ".BMP");
+        const std::string name = SequenceFileName(prefix, number, ".BMP");
         const std::string path =
             folder_.empty() ? name : (std::filesystem::path(folder_) / name).string();
-        if (!ui_.CaptureScreen(path))
+        if (number == 0)
+            ui_.ShowScanMessage(NumbersUsedUpText(folder_, prefix, ".BMP"));
+        else if (!ui_.CaptureScreen(path))
             ui_.ShowScanMessage("Cannot save the screen capture " + path);
     }
 }
 
 bool AutoScan::OpenNewXyz() {
     const std::string path = NextXyzFilePath(folder_, scanLink_.DateText());
+    if (path.empty()) {
+        ui_.ShowScanMessage(
+            NumbersUsedUpText(folder_, DateNamePrefix(scanLink_.DateText()), ".XYZ"));
+        return false;
+    }
     if (xyz_.Open(path))
         return true;
     // The scan goes on, but the operator must know this sweep is not being kept.

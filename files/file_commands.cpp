@@ -54,7 +54,10 @@ void FileCommands::StopRecording() {
         return;
     const std::string path = LowerCasePath(recorder_.Path());
     const WriterReport report = recorder_.Stop();
-    ui_.ShowInformation(path + WriterReportText(report), CloseRecordCaption);
+    if (const std::string lost = WriterReportText(report); !lost.empty())
+        ui_.ReportLoss(path + lost, CloseRecordCaption);
+    else
+        ui_.ShowInformation(path, CloseRecordCaption);
     ui_.SetWindowTitle(WindowTitle);
     ui_.SetMenuItemText(MenuRecord, RecordStartText);
 }
@@ -135,7 +138,10 @@ void FileCommands::StopCopy() {
         return;
     const std::string path = LowerCasePath(copier_.Path());
     const WriterReport report = copier_.Stop();
-    ui_.ShowInformation(path + WriterReportText(report), CloseCopyCaption);
+    if (const std::string lost = WriterReportText(report); !lost.empty())
+        ui_.ReportLoss(path + lost, CloseCopyCaption);
+    else
+        ui_.ShowInformation(path, CloseCopyCaption);
     ui_.SetWindowTitle(player_.PlaybackTitle());
     ui_.SetMenuItemText(MenuCopy, CopyStartText);
 }

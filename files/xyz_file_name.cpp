@@ -37,7 +37,7 @@ int32_t NextSequenceNumber(const std::string& folder, std::string_view prefix,
         if (n > largest)
             largest = n;
     }
-    return largest >= MaxSequenceNumber ? MaxSequenceNumber : largest + 1;
+    return largest >= MaxSequenceNumber ? 0 : largest + 1;
 }
 
 std::string SequenceFileName(std::string_view prefix, int32_t number, std::string_view extension) {
@@ -48,6 +48,18 @@ std::string SequenceFileName(std::string_view prefix, int32_t number, std::strin
     name += digits;
     name += extension;
     return name;
+}
+
+std::string NumbersUsedUpText(const std::string& folder, std::string_view prefix,
+                              std::string_view extension) {
+    std::string text = "No file written: ";
+    text += prefix;
+    text += "-9999";
+    text += extension;
+    text += " exists in ";
+    text += folder.empty() ? std::string(".") : folder;
+    text += " and the numbers have run out";
+    return text;
 }
 
 std::string DateNamePrefix(std::string_view dateText) {
@@ -62,8 +74,10 @@ std::string DateNamePrefix(std::string_view dateText) {
 
 std::string NextXyzFilePath(const std::string& folder, std::string_view dateText) {
     const std::string prefix = DateNamePrefix(dateText);
-    const std::string name =
-        SequenceFileName(prefix, NextSequenceNumber(folder, prefix, ".XYZ"), ".XYZ");
+    const int32_t number = NextSequenceNumber(folder, prefix, ".XYZ");
+    if (number == 0)
+        return {};
+    const std::string name = SequenceFileName(prefix, number, ".XYZ");
     return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
 }
 
