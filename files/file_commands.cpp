@@ -43,7 +43,7 @@ bool FileCommands::StartRecording(const std::string& path) {
     }
     if (!recorder_.Start(path))
         return false;
-    FormatFileTitle(title_, "Recording to", LowerCasePath(path), -1);
+    FormatFileTitle(title_, "Recording to", path, -1);
     ui_.SetWindowTitle(title_.data());
     ui_.SetMenuItemText(MenuRecord, RecordStopText);
     return true;
@@ -52,7 +52,7 @@ bool FileCommands::StartRecording(const std::string& path) {
 void FileCommands::StopRecording() {
     if (!recorder_.IsRecording())
         return;
-    const std::string path = LowerCasePath(recorder_.Path());
+    const std::string path = recorder_.Path();
     const WriterReport report = recorder_.Stop();
     if (const std::string lost = WriterReportText(report); !lost.empty())
         ui_.ReportLoss(path + lost, CloseRecordCaption);
@@ -127,7 +127,7 @@ bool FileCommands::StartCopy(const std::string& path) {
     }
     if (!copier_.Start(path))
         return false;
-    FormatFileTitle(title_, "Copying to", LowerCasePath(path), -1);
+    FormatFileTitle(title_, "Copying to", path, -1);
     ui_.SetWindowTitle(title_.data());
     ui_.SetMenuItemText(MenuCopy, CopyStopText);
     return true;
@@ -136,7 +136,7 @@ bool FileCommands::StartCopy(const std::string& path) {
 void FileCommands::StopCopy() {
     if (!copier_.IsCopying())
         return;
-    const std::string path = LowerCasePath(copier_.Path());
+    const std::string path = copier_.Path();
     const WriterReport report = copier_.Stop();
     if (const std::string lost = WriterReportText(report); !lost.empty())
         ui_.ReportLoss(path + lost, CloseCopyCaption);
@@ -150,7 +150,7 @@ void FileCommands::CloseAll() {
     StopRecording();
     StopCopy();
     player_.Close();
-    player_.ClearReverseAvailable();
+    player_.ClearReverse();
 }
 
 void FileCommands::CheckWriters() {
