@@ -4,7 +4,7 @@ set -e
 PACKAGES="build-essential cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
   xvfb xauth imagemagick xdotool
-  dpkg-dev file lintian desktop-file-utils appstream man-db"
+  dpkg-dev debhelper ccache file lintian desktop-file-utils appstream shared-mime-info man-db"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
