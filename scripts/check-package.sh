@@ -23,7 +23,7 @@ for f in ./usr/bin/tarvisk ./usr/bin/tarvisk-tool ./usr/bin/tarvisk-headsim \
          ./usr/share/icons/hicolor/scalable/apps/org.tarvisk.Tarvisk.svg \
          ./usr/share/man/man1/tarvisk.1.gz ./usr/share/man/man1/tarvisk-tool.1.gz \
          ./usr/share/man/man1/tarvisk-headsim.1.gz ./usr/share/doc/tarvisk/copyright \
-         ./usr/share/doc/tarvisk/changelog.gz ./usr/share/doc/tarvisk/README.md \
+         ./usr/share/doc/tarvisk/changelog.gz ./usr/share/doc/tarvisk/README.md.gz \
          ./usr/share/doc/tarvisk/docs/tarvisk-screen.png \
          ./usr/share/doc/tarvisk/examples/60-tarvisk-k260.rules; do
   grep -q " $f\$" "$STAGE/contents" || fail "missing $f"
