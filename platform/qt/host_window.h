@@ -55,6 +55,8 @@ class HostWindow : public QMainWindow, public WindowServices {
     std::function<void(int key, bool down, bool autoRepeat)> onKey;
     std::function<void(char32_t)> onChar;
     std::function<void()> onMenuInit;  // a menu of the bar is about to open
+    // A file dialog returned this path (any thread; set once at start-up).
+    std::function<void(const std::string&)> onFileChosen;
     std::function<void(MouseEventKind, Point)>& onMouse() { return view_->onMouse; }
 
     FramebufferView* View() const { return view_; }
