@@ -47,7 +47,7 @@ bool FileCommands::StartRecording(const std::string& path) {
     }
     if (!recorder_.Start(path))
         return false;
-    FormatFileTitle(title_, "Recording to", LowerCasePath(path), -1);
+    FormatFileTitle(title_, "Recording to", path, -1);
     ui_.SetWindowTitle(title_.data());
     ui_.SetMenuItemText(MenuRecord, RecordStopText);
     return true;
@@ -56,9 +56,12 @@ bool FileCommands::StartRecording(const std::string& path) {
 void FileCommands::StopRecording() {
     if (!recorder_.IsRecording())
         return;
-    const std::string path = LowerCasePath(recorder_.Path());
+    const std::string path = recorder_.Path();
     const WriterReport report = recorder_.Stop();
-    ui_.ShowInformation(path + WriterReportText(report), CloseRecordCaption);
+    if (const std::string lost = WriterReportText(report); !lost.empty())
+        ui_.ReportLoss(path + lost, CloseRecordCaption);
+    else
+        ui_.ShowInformation(path, CloseRecordCaption);
     ui_.SetWindowTitle(WindowTitle);
     ui_.SetMenuItemText(MenuRecord, RecordStartText);
 }
@@ -131,7 +134,7 @@ bool FileCommands::StartCopy(const std::string& path) {
     }
     if (!copier_.Start(path))
         return false;
-    FormatFileTitle(title_, "Copying to", LowerCasePath(path), -1);
+    FormatFileTitle(title_, "Copying to", path, -1);
     ui_.SetWindowTitle(title_.data());
     ui_.SetMenuItemText(MenuCopy, CopyStopText);
     return true;
@@ -140,9 +143,12 @@ bool FileCommands::StartCopy(const std::string& path) {
 void FileCommands::StopCopy() {
     if (!copier_.IsCopying())
         return;
-    const std::string path = LowerCasePath(copier_.Path());
+    const std::string path = copier_.Path();
     const WriterReport report = copier_.Stop();
-    ui_.ShowInformation(path + WriterReportText(report), CloseCopyCaption);
+    if (const std::string lost = WriterReportText(report); !lost.empty())
+        ui_.ReportLoss(path + lost, CloseCopyCaption);
+    else
+        ui_.ShowInformation(path, CloseCopyCaption);
     ui_.SetWindowTitle(player_.PlaybackTitle());
     ui_.SetMenuItemText(MenuCopy, CopyStartText);
 }
@@ -151,7 +157,7 @@ void FileCommands::CloseAll() {
     StopRecording();
     StopCopy();
     player_.Close();
-    player_.ClearReverseAvailable();
+    player_.ClearReverse();
 }
 
 void FileCommands::CheckWriters() {

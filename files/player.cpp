@@ -51,9 +51,9 @@ void Player::Close() {
 }
 
 std::string_view Player::PlaybackTitle() {
-    const std::string lower = LowerCasePath(path_);
+    // The path as the file system has it: a lower-cased one names another file on Linux.
     std::snprintf(title_.data(), title_.size(), "%s - Playback of %.300s", WindowTitle.data(),
-                  lower.c_str());
+                  path_.c_str());
     return title_.data();
 }
 

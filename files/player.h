@@ -50,7 +50,12 @@ class Player {
     void SetReverse(bool on);
     bool Reverse() const { return reverse_; }
     bool ReverseAvailable() const { return reverseAvailable_; }
-    void ClearReverseAvailable() { reverseAvailable_ = false; }
+    // Leaving playback: nothing of the backward play is left for live shots to follow.
+    void ClearReverse() {
+        reverseAvailable_ = false;
+        reverse_ = false;
+        lastBackLink_ = 0;
+    }
     // Stepping backwards as the pipeline sees it (drawing direction inverted).
     bool SteppingBackwards() const { return reverse_ && lastBackLink_ != 0; }
 
@@ -66,7 +71,7 @@ class Player {
     PlayedRecordState& Played() { return played_; }
     const RecordBytes& Record() const { return record_; }
     RecordReader& Reader() { return reader_; }
-    // "Tarvisk Digital Sonar - Playback of <path in lower case>"
+    // "Tarvisk Digital Sonar - Playback of <path>"
     std::string_view PlaybackTitle();
 
   private:
