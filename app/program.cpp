@@ -144,6 +144,12 @@ bool Program::Start(std::string& error, bool showSplash) {
             w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
     }
     w.ApplyRunMode();
+    // The file named on the command line is the run's whole point: not playing it is a
+    // failure (the reason is already told), not an empty playback that exits 0.
+    if (!options_.playPath.empty() && !files_->Commands().Player().IsOpen()) {
+        error = "cannot play " + options_.playPath;
+        return false;
+    }
     TellFolder();
     if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
         error = "Cannot record to " + options_.recordPath;
