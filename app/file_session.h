@@ -46,6 +46,7 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     void RedrawGpsReadout() override {}
     void ClearSonarImage() override;
     void ShowFileStatus(std::string_view text) override;
+    void RedrawHoldControl() override;
 
     // PlaybackWindowHooks
     void ApplyScreenChanges(const ScreenChanges& changes, const PlayedRecordState& record) override;

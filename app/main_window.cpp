@@ -173,6 +173,15 @@ void MainWindow::ClearImageAndHistory() {
     system_.drawing.ClearImageAndHistory(system_.link.Shot.EchoLine, system_.history, keepList);
 }
 
+void MainWindow::RedrawPlaybackStrip() {
+    if (settings_.RunMode != 1)
+        return;
+    panel_->DrawPlaybackSpeed();
+    panel_->DrawSpeedArrow(false, false);
+    panel_->DrawSpeedArrow(true, false);
+    panel_->DrawReverse();
+}
+
 void MainWindow::SetPlaybackMenuState() {
     menu_.Enable(IdPlayback, true);
     menu_.Enable(IdCopy, true);
@@ -208,6 +217,7 @@ void MainWindow::ApplyRunMode() {
     // 1. Counters and modes that belong to the old source.
     link_.ResetNoDataCounters();
     panel_->State().ReverseAvailable = 0;
+    panel_->State().Reverse = 0;
     mouse_->EndMeasurement();
     // An entry typed for the head does not carry over into the other source.
     panelInput_->EndKeyEntry();

@@ -144,6 +144,7 @@ bool Program::Start(std::string& error, bool showSplash) {
             w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
     }
     w.ApplyRunMode();
+    TellFolder();
     if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
         error = "Cannot record to " + options_.recordPath;
         return false;
@@ -174,6 +175,19 @@ bool Program::Start(std::string& error, bool showSplash) {
         };
     }
     return true;
+}
+
+void Program::TellFolder() {
+    MainWindow& w = *window_;
+    if (!folderProblem_.empty()) {
+        std::fprintf(stderr, "tarvisk: %s\n", folderProblem_.c_str());
+        if (!w.scripted)
+            w.Host().ShowMessage(WindowTitle, folderProblem_, MessageKind::Warning);
+    }
+    // Live mode's title is the program's alone until a recording starts: room to say where
+    // the settings and recordings go. A file being played names itself instead.
+    if (!createdFolder_.empty() && system_->settings.RunMode == 0)
+        w.Host().SetTitle(std::string(WindowTitle) + " - Files in " + createdFolder_);
 }
 
 void Program::Quit() {

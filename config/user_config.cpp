@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -187,13 +188,14 @@ bool ApplyConfigRow(const UserConfig& config, SonarSettings& settings) {
 }
 
 std::string ShortConfigName(std::string_view name) {
-    if (name.size() <= 30)
+    constexpr size_t Shown = 30;
+    constexpr std::string_view Mark = "...";
+    if (name.size() <= Shown)
         return std::string(name);
     const size_t cut = name.find_last_of("\\/");
-    // A long name without a folder still ends in something the operator recognises.
-    const std::string_view tail =
-        cut == std::string_view::npos ? name.substr(name.size() - 16) : name.substr(cut);
-    return std::string(name.substr(0, 10)) + " ..." + std::string(tail);
+    const size_t fileName = cut == std::string_view::npos ? 0 : name.size() - cut;
+    const size_t tail = std::max(Shown - Mark.size(), fileName);
+    return std::string(Mark) + std::string(name.substr(name.size() - tail));
 }
 
 std::string AbsorptionText(int32_t absorption, int32_t units) {

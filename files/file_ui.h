@@ -65,6 +65,8 @@ class FileUi {
     }
     // The status line under the image (records the disk could not take); any thread.
     virtual void ShowFileStatus(std::string_view /*text*/) {}
+    // The "Hold" readout, after playback put itself on hold.
+    virtual void RedrawHoldControl() {}
 };
 
 // What a playback step asks of the rest of the program around the shot it plays.

@@ -72,13 +72,41 @@ std::string DateNamePrefix(std::string_view dateText) {
     return prefix;
 }
 
-std::string NextXyzFilePath(const std::string& folder, std::string_view dateText) {
+namespace {
+
+std::string NextDatedPath(const std::string& folder, std::string_view dateText,
+                          std::string_view extension) {
     const std::string prefix = DateNamePrefix(dateText);
-    const int32_t number = NextSequenceNumber(folder, prefix, ".XYZ");
+    const int32_t number = NextSequenceNumber(folder, prefix, extension);
     if (number == 0)
-        return {};
-    const std::string name = SequenceFileName(prefix, number, ".XYZ");
+        return {};  // the numbers have run out: the caller says so and writes nothing
+    const std::string name = SequenceFileName(prefix, number, extension);
     return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
+}
+
+}  // namespace
+
+std::string NextXyzFilePath(const std::string& folder, std::string_view dateText) {
+    return NextDatedPath(folder, dateText, ".XYZ");
+}
+
+std::string NextScanCapturePath(const std::string& folder, std::string_view dateText) {
+    return NextDatedPath(folder, dateText, ".BMP");
+}
+
+void ProductFolder::ChooseFileIn(const std::string& chosenPath) {
+    const std::filesystem::path folder = std::filesystem::path(chosenPath).parent_path();
+    Set(folder.string());
+}
+
+void ProductFolder::Set(std::string folder) {
+    std::lock_guard lock(mutex_);
+    folder_ = std::move(folder);
+}
+
+std::string ProductFolder::Get() const {
+    std::lock_guard lock(mutex_);
+    return folder_;
 }
 
 }  // namespace tarvisk

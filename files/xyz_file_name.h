@@ -4,6 +4,7 @@
 // file.
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -32,5 +33,23 @@ std::string DateNamePrefix(std::string_view dateText);
 // The path of the next XYZ file for the date in the folder (empty: the current one); empty
 // when the numbers have run out.
 std::string NextXyzFilePath(const std::string& folder, std::string_view dateText);
+// The same for a scan's screen capture (DDMMMYYYY-NNNN.BMP).
+std::string NextScanCapturePath(const std::string& folder, std::string_view dateText);
+
+// The folder the scans write their XYZ files and captures into: the one the operator last
+// chose a file in with a file dialog, and the folder the program started in until then.
+// Set on the window thread, read on the acquisition thread.
+class ProductFolder {
+  public:
+    // Takes the folder of a path a file dialog returned.
+    void ChooseFileIn(const std::string& chosenPath);
+    void Set(std::string folder);
+    // Empty means the current folder.
+    std::string Get() const;
+
+  private:
+    mutable std::mutex mutex_;
+    std::string folder_;
+};
 
 }  // namespace tarvisk

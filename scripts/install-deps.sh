@@ -4,7 +4,8 @@ set -e
 PACKAGES="build-essential cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
   xvfb xauth imagemagick xdotool
-  dpkg-dev file lintian desktop-file-utils appstream man-db locales"
+  dpkg-dev debhelper ccache file lintian desktop-file-utils appstream shared-mime-info man-db
+  locales"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
 missing=""

@@ -64,8 +64,7 @@ TEST(Recorder, StartStopTitlesMenuTextsAndKilobytes) {
     ASSERT_TRUE(rig.commands.Recorder().IsRecording());
     EXPECT_EQ(rig.ui.dialogs.at(0).Title, RecordDialogTitle);
     EXPECT_TRUE(rig.ui.dialogs.at(0).Save);
-    EXPECT_EQ(rig.ui.title,
-              "Tarvisk Digital Sonar - Recording to " + test::LowerCase(dir.File("Run1.KSD")));
+    EXPECT_EQ(rig.ui.title, "Tarvisk Digital Sonar - Recording to " + dir.File("Run1.KSD"));
     EXPECT_EQ(rig.ui.LastMenuText(MenuRecord), RecordStopText);
     EXPECT_EQ(rig.settings.ParametersChanged, 1);
 
@@ -78,14 +77,16 @@ TEST(Recorder, StartStopTitlesMenuTextsAndKilobytes) {
             ++titles, last = rig.ui.title;
     }
     EXPECT_EQ(rig.commands.Recorder().BytesRecorded(), 1024000);
-    EXPECT_EQ(rig.ui.title, "Tarvisk Digital Sonar - Recording to " +
-                                test::LowerCase(dir.File("Run1.KSD")) + " - 1000 kB");
+    EXPECT_EQ(rig.ui.title,
+              "Tarvisk Digital Sonar - Recording to " + dir.File("Run1.KSD") + " - 1000 kB");
     EXPECT_EQ(titles, 1000);  // once per whole kB
 
     rig.commands.RecordStartStop();
     EXPECT_FALSE(rig.commands.Recorder().IsRecording());
     ASSERT_EQ(rig.ui.Count("information"), 1);
     EXPECT_EQ(rig.ui.calls[rig.ui.calls.size() - 2].caption, CloseRecordCaption);
+    // The path as the file system has it, in the title above and in the box.
+    EXPECT_EQ(rig.ui.calls[rig.ui.calls.size() - 2].text.rfind(dir.File("Run1.KSD"), 0), 0u);
     EXPECT_EQ(rig.ui.title, "Tarvisk Digital Sonar");
     EXPECT_EQ(rig.ui.LastMenuText(MenuRecord), RecordStartText);
 
