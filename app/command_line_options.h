@@ -21,6 +21,8 @@ struct CommandLineOptions {
     std::string recordPath;          // record live shots to this file from the start
     std::string simulatorLogPath;    // the simulated head logs every command it hears here
     std::string simulatorGpsPath;    // a receiver capture the simulated GPS replays
+    bool surveyFolder = false;       // work in the per-user survey folder (menu starts)
+    bool qtStyle = false;            // Qt's -style was given: it chooses the look, not we
 };
 
 // Parses argv (argv[0] is the program). Returns false with a message on a bad option.
