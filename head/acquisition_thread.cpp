@@ -307,6 +307,7 @@ void AcquisitionThread::PollForReply() {
         if (link_.Expected.ReplyType == ReplyTypeOrientation &&
             MonotonicMicroseconds() - lastSendMicroseconds_ > OrientationReplyTimeoutMicroseconds) {
             // No module answered: the head's next shot goes out now, not after the re-send.
+            counters_.OrientationTimeouts = counters_.OrientationTimeouts + 1;
             port_.PurgeInput();
             settings_.ParametersChanged = 1;
             Send();

@@ -21,7 +21,7 @@ const std::string_view GpsToolHelp =
     "the 24-character position text in double quotes and, for GGA, the UTC time text, fix\n"
     "quality, satellites, HDOP, altitude and the value after the altitude, separated by\n"
     "single blanks. As in the program, only lines that start with \"$\" and end in CR LF\n"
-    "are sentences, lines longer than 79 characters are dropped, no checksum is checked,\n"
+    "are sentences, lines longer than 128 characters are dropped, no checksum is checked,\n"
     "and a coordinate shorter than usual leaves the characters of the previous position in\n"
     "the places it does not reach.\n"
     "\n"
