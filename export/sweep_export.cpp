@@ -135,18 +135,22 @@ class SweepFrames : public FrameCaptureUi {
         const double centreSeconds = 0.5 * (first.seconds + end.seconds);
         const TrackState state = track_.At(centreSeconds);
 
-        double heading = middle.heading;
+        // The heading is true; the grid's north leans away from it off the central meridian.
+        const double convergence =
+            track_.Projection().TrueNorthOnGridDegrees(track_.Projection().Inverse(state.position));
+        double gridHeading = middle.heading + convergence;
         if (!middle.headingKnown) {
+            // Without the module the boat is taken to head where it goes (a grid course).
             const double speed = std::hypot(state.east_mps, state.north_mps);
-            heading = speed > 0.2
-                          ? std::atan2(state.east_mps, state.north_mps) * 180.0 / std::numbers::pi
-                          : 0.0;
+            gridHeading =
+                speed > 0.2 ? std::atan2(state.east_mps, state.north_mps) * 180.0 / std::numbers::pi
+                            : convergence;
             result_.headingFromTrack = true;
         }
         const bool sectorTrain = s.GridMode == Sector && s.ProfileGrid == 0;
         FramePlacement placement;
         placement.transducer = state.position;
-        placement.upAzimuthDegrees = heading + (sectorTrain ? int32_t(s.Train) : 0);
+        placement.upAzimuthDegrees = gridHeading + (sectorTrain ? int32_t(s.Train) : 0);
         const double velocity = s.SoundVelocityMeters;
         // The spacing is single precision: 0.2 m stays 0.2 m in the file, not 0.200000003.
         const double spacing = std::round(double(s.SampleSpacing) * 1e6) / 1e6;

@@ -53,4 +53,10 @@ GeoPosition UtmProjection::Inverse(const MapPoint& m) const {
     return {c.lp.phi, c.lp.lam};
 }
 
+double UtmProjection::TrueNorthOnGridDegrees(const GeoPosition& p) const {
+    const MapPoint a = Forward(p);
+    const MapPoint b = Forward({p.latitude + 1e-4, p.longitude});
+    return std::atan2(b.east - a.east, b.north - a.north) * 180.0 / 3.14159265358979323846;
+}
+
 }  // namespace tarvisk

@@ -30,6 +30,9 @@ class UtmProjection {
     int Epsg() const { return epsg_; }
     MapPoint Forward(const GeoPosition& p) const;
     GeoPosition Inverse(const MapPoint& m) const;
+    // Where true north points on the grid here, clockwise from grid north (the meridian
+    // convergence): a true bearing B is the grid bearing B + this.
+    double TrueNorthOnGridDegrees(const GeoPosition& p) const;
 
   private:
     pj_ctx* context_ = nullptr;

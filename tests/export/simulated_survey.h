@@ -20,7 +20,7 @@ struct SurveyPlan {
     int32_t rangeIndex = -1;  // the settings' default range when negative
     double seconds = 40.0;
     double shotSeconds = 0.05;        // one shot every this long
-    double startUnix = 1796796000.0;  // 2026-12-09 06:40:00 UTC
+    double startUnix = 1796796000.0;  // 2026-12-09 06:00:00 UTC
     bool gps = true;
     bool orientation = true;
     uint64_t seed = 7;
