@@ -34,6 +34,32 @@ bool ParseSeconds(const std::string& text, double& out) {
     return true;
 }
 
+// Qt's own options, taken by QApplication from the same command line: those that are
+// followed by a value (or carry it after "="), and those that stand alone.
+constexpr std::string_view QtValueOptions[] = {
+    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
+    "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
+    "-display",         "-geometry",           "-name",          "-title",
+    "-style",           "-stylesheet",         "-visual",        "-qmljsdebugger"};
+constexpr std::string_view QtFlagOptions[] = {"-reverse", "-widgetcount", "-nograb", "-dograb",
+                                              "-sync"};
+
+// 0: not one of Qt's; 1: Qt's, standing alone; 2: Qt's, its value in the next argument.
+int QtOptionArguments(std::string_view arg) {
+    for (std::string_view flag : QtFlagOptions) {
+        if (arg == flag)
+            return 1;
+    }
+    for (std::string_view option : QtValueOptions) {
+        if (arg == option)
+            return 2;
+        if (arg.size() > option.size() && arg.substr(0, option.size()) == option &&
+            arg[option.size()] == '=')
+            return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
@@ -139,9 +165,22 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
                 return false;
             }
             o.simulatorOnTrack = true;
-        } else if (std::string_view(arg).rfind("-platform", 0) == 0 ||
-                   std::string_view(arg).rfind("-style", 0) == 0) {
-            ++i;  // Qt's own options, already taken by QApplication
+        } else if (arg == "--survey-folder") {
+            o.surveyFolder = true;
+        } else if (const int taken = QtOptionArguments(arg); taken != 0) {
+            if (taken == 2 && ++i >= argc) {
+                error = arg + " needs a value";
+                return false;
+            }
+            if (arg.rfind("-style", 0) == 0 && arg.rfind("-stylesheet", 0) != 0)
+                o.qtStyle = true;
+        } else if (!arg.empty() && arg[0] != '-') {
+            // A file given by itself, as a file manager opens a recording: played as --play.
+            if (!o.playPath.empty()) {
+                error = "only one file can be played: \"" + o.playPath + "\" and \"" + arg + "\"";
+                return false;
+            }
+            o.playPath = arg;
         } else {
             error = "unknown option \"" + arg + "\" (see --help)";
             return false;
@@ -160,7 +199,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
 
 std::string CommandLineHelp(const std::string& program) {
     return "Usage: " + program +
-           " [options]\n"
+           " [options] [FILE.KSD]\n"
            "Tarvisk: control, display and logging for the K260 sonar head.\n\n"
            "  --simulate[=SCENE]     start the built-in head simulator and use it as COM1;\n"
            "                         SCENE is harbour (default), borehole or channel\n"
@@ -179,9 +218,13 @@ std::string CommandLineHelp(const std::string& program) {
            "                         with --simulate: the simulated boat runs a straight line\n"
            "                         from LAT,LON on HEADING (degrees true) at SPEED m/s; its GPS\n"
            "                         (on with UseGPS=1) and orientation module follow it\n"
+           "  --survey-folder        work in the survey folder, $XDG_DOCUMENTS_DIR/Tarvisk (or\n"
+           "                         ~/Tarvisk), as a start from the desktop menu does\n"
            "  --version              show the program's name and version\n"
            "  --help                 show this text\n\n"
-           "With QT_QPA_PLATFORM=offscreen the program runs without a display.\n\n" +
+           "FILE.KSD opens in playback, as --play FILE.KSD. Qt's own options (-display,\n"
+           "-platform, -style ...) are taken as well. With QT_QPA_PLATFORM=offscreen the\n"
+           "program runs without a display.\n\n" +
            std::string(sim::SceneHelpText());
 }
 

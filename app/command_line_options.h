@@ -25,6 +25,8 @@ struct CommandLineOptions {
     std::string simulatorGpsPath;    // a receiver capture the simulated GPS replays
     bool simulatorOnTrack = false;   // the simulated boat runs along simulatorTrack
     sim::BoatTrack simulatorTrack;
+    bool surveyFolder = false;       // work in the per-user survey folder (menu starts)
+    bool qtStyle = false;            // Qt's -style was given: it chooses the look, not we
 };
 
 // Parses argv (argv[0] is the program). Returns false with a message on a bad option.

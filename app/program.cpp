@@ -14,6 +14,7 @@
 #include "app/survey_wiring.h"
 #include "config/ini_settings.h"
 #include "head/gps_input.h"
+#include "platform/number_locale.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -34,6 +35,8 @@ Program::~Program() {
 }
 
 bool Program::Start(std::string& error, bool showSplash) {
+    // Again here for whoever starts the program without its main() (the window tests).
+    UsePointAsDecimalMark();
     InitTarviskResources();
     system_ = std::make_unique<SonarSystem>();
     SonarSystem& sys = *system_;
@@ -143,6 +146,7 @@ bool Program::Start(std::string& error, bool showSplash) {
             w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
     }
     w.ApplyRunMode();
+    TellFolder();
     if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
         error = "Cannot record to " + options_.recordPath;
         return false;
@@ -175,6 +179,19 @@ bool Program::Start(std::string& error, bool showSplash) {
     return true;
 }
 
+void Program::TellFolder() {
+    MainWindow& w = *window_;
+    if (!folderProblem_.empty()) {
+        std::fprintf(stderr, "tarvisk: %s\n", folderProblem_.c_str());
+        if (!w.scripted)
+            w.Host().ShowMessage(WindowTitle, folderProblem_, MessageKind::Warning);
+    }
+    // Live mode's title is the program's alone until a recording starts: room to say where
+    // the settings and recordings go. A file being played names itself instead.
+    if (!createdFolder_.empty() && system_->settings.RunMode == 0)
+        w.Host().SetTitle(std::string(WindowTitle) + " - Files in " + createdFolder_);
+}
+
 void Program::Quit() {
     if (quitting_ || !window_)
         return;
@@ -182,11 +199,14 @@ void Program::Quit() {
     MainWindow& w = *window_;
     if (!options_.saveScreenPath.empty()) {
         QApplication::processEvents();
-        if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host()) == BmpWriteResult::Written)
+        // Told on stderr, never in a box: nobody may be there to close it.
+        std::string failure;
+        if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host(), FileCreation::Replace,
+                               &failure) == BmpWriteResult::Written) {
             std::printf("Screen saved to %s\n", options_.saveScreenPath.c_str());
-        else {
-            std::fprintf(stderr, "Could not save the screen to %s\n",
-                         options_.saveScreenPath.c_str());
+        } else {
+            std::fprintf(stderr, "Could not save the screen to %s\n%s\n",
+                         options_.saveScreenPath.c_str(), failure.c_str());
             exitStatus_ = 1;
         }
         std::fflush(stdout);
