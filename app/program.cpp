@@ -58,6 +58,8 @@ bool Program::Start(std::string& error, bool showSplash) {
         sim::SimulatorOptions simOptions;
         simOptions.gps = sys.settings.UseGPS == 1 || !options_.simulatorGpsPath.empty();
         simOptions.gpsReplayPath = options_.simulatorGpsPath;
+        simOptions.onTrack = options_.simulatorOnTrack;
+        simOptions.track = options_.simulatorTrack;
         simOptions.gpsBaud = GpsBaudRate(sys.settings.GPSBaudRate);
         simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
         // A second, profiling head on the line, for the head scan to find.

@@ -16,6 +16,14 @@
 namespace tarvisk::sim {
 
 namespace {
+// The boat's track runs on the clock the GPS reports in.
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+}  // namespace
+
+namespace {
 
 constexpr double SoundSpeed = 1500.0;
 // When the program's flush after its send is never seen (it may merge with an earlier one),
@@ -99,6 +107,7 @@ bool HeadSimulator::Start(const SimulatorOptions& options) {
             return false;
         }
     }
+    trackStart_ = WallSeconds();
     running_.store(true);
     thread_ = std::thread(&HeadSimulator::Run, this);
     if (options_.gps)
@@ -176,6 +185,8 @@ void HeadSimulator::Run() {
         azimuth.TurnInRealTime(options_.azimuthStepsPerSecond);
     OrientationModuleModel orientation(options_.seed);
     orientation.SetOutlierEvery(options_.orientationOutlierEvery);
+    if (options_.onTrack)
+        orientation.FollowHeading(options_.track.headingDegrees);
     headPosition_.store(head.Position());
 
     const int64_t start = MonotonicMicroseconds();
@@ -296,6 +307,9 @@ void HeadSimulator::Run() {
                 OrientationModuleModel::Attitude(t, pose);
                 pose.azimuthDegrees = (azimuth.Position() - 600) * 0.3f;
                 pose.mountedUp = options_.mountedUp;
+                if (options_.onTrack)
+                    pose.aheadMetres = static_cast<float>(
+                        DistanceOnTrack(options_.track, WallSeconds() - trackStart_));
                 replyLength = 0;
                 for (SonarHeadModel& h : heads) {
                     h.SetPose(pose);
@@ -349,6 +363,8 @@ void HeadSimulator::Run() {
 
 void HeadSimulator::RunGps() {
     NmeaTalker talker(options_.seed);
+    if (options_.onTrack)
+        talker.FollowTrack(options_.track, trackStart_);
     std::array<uint8_t, 256> sink{};
     std::array<uint8_t, 512> chunk{};
     const bool replay = gpsReplay_.IsOpen();
@@ -368,7 +384,9 @@ void HeadSimulator::RunGps() {
             }
         } else if (now >= next) {
             next += std::chrono::seconds(1);
-            std::string text = talker.Sentences(options_.gpsSentence, std::time(nullptr));
+            std::string text = options_.onTrack
+                                   ? talker.SentencesAt(options_.gpsSentence, WallSeconds())
+                                   : talker.Sentences(options_.gpsSentence, std::time(nullptr));
             if (::write(gpsPty_.MasterFd(), text.data(), text.size()) < 0) {
                 // A full or closed line drops the sentence, as a real receiver's would.
             }

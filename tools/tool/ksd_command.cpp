@@ -13,6 +13,7 @@
 #include "files/record_writer.h"
 #include "imaging/palette.h"
 #include "tools/lib/service_commands.h"
+#include "tools/tool/ksd_export.h"
 #include "tools/tool/ksd_xyz.h"
 #include "tools/tool/progress.h"
 #include "tools/tool/tool_command.h"
@@ -253,6 +254,12 @@ int RunKsdTool(std::span<const std::string_view> args, std::ostream& out, std::o
         return Render(args.subspan(1), out, err);
     if (args[0] == "xyz")
         return RunKsdXyz(args.subspan(1), out, err);
+    if (args[0] == "csv")
+        return RunKsdCsv(args.subspan(1), out, err);
+    if (args[0] == "geotiff")
+        return RunKsdGeotiff(args.subspan(1), out, err);
+    if (args[0] == "points")
+        return RunKsdPoints(args.subspan(1), out, err);
     err << KsdHelp;
     return ToolUsageError;
 }
