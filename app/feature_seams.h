@@ -16,7 +16,6 @@ struct FeatureSeams {
     std::function<void()> rotateImage;    // "Rotate Sonar Image"
     std::function<void()> userText;       // "User &Text..."
     std::function<void()> profileSetup;   // "&Profile Setup..."
-    std::function<void()> changeAzimuth;  // "Change Azimuth" (menu and the azimuth window)
     std::function<void()> about;          // "About"
     // Automated scans.
     std::function<void(bool vertical)> autoProfile;

@@ -8,6 +8,7 @@
 #include "app/program.h"
 #include "app/signal_bridge.h"
 #include "app/survey_folder.h"
+#include "platform/number_locale.h"
 #include "tarvisk_version.h"
 
 namespace {
@@ -28,6 +29,7 @@ tarvisk::SurveyFolderEntry MoveToSurveyFolder(tarvisk::CommandLineOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tarvisk::CatchCloseSignals();
     tarvisk::IgnoreWriteErrorSignals();
     tarvisk::CommandLineOptions options;
     std::string error;
@@ -47,6 +49,7 @@ int main(int argc, char** argv) {
     if (options.surveyFolder)
         folder = MoveToSurveyFolder(options);
     QApplication app(argc, argv);
+    tarvisk::UsePointAsDecimalMark();
     QApplication::setApplicationName(QStringLiteral("Tarvisk"));
     if (!options.qtStyle)
         QApplication::setStyle(QStringLiteral("Fusion"));

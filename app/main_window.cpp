@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QThread>
+#include <chrono>
 #include <cstdio>
 
 #include "app/panel_input.h"
@@ -32,6 +33,9 @@ PanelMetrics MeasurePanelMetrics() {
 }
 
 namespace {
+
+// On top of the recorder's own few seconds: closing ends in well under ten whatever the disk.
+constexpr std::chrono::milliseconds SettingsSaveWait{3000};
 
 PaletteTable ToPaletteTable(const ColourTable& colours) {
     PaletteTable t{};
@@ -169,6 +173,15 @@ void MainWindow::ClearImageAndHistory() {
     system_.drawing.ClearImageAndHistory(system_.link.Shot.EchoLine, system_.history, keepList);
 }
 
+void MainWindow::RedrawPlaybackStrip() {
+    if (settings_.RunMode != 1)
+        return;
+    panel_->DrawPlaybackSpeed();
+    panel_->DrawSpeedArrow(false, false);
+    panel_->DrawSpeedArrow(true, false);
+    panel_->DrawReverse();
+}
+
 void MainWindow::SetPlaybackMenuState() {
     menu_.Enable(IdPlayback, true);
     menu_.Enable(IdCopy, true);
@@ -204,6 +217,7 @@ void MainWindow::ApplyRunMode() {
     // 1. Counters and modes that belong to the old source.
     link_.ResetNoDataCounters();
     panel_->State().ReverseAvailable = 0;
+    panel_->State().Reverse = 0;
     mouse_->EndMeasurement();
     // An entry typed for the head does not carry over into the other source.
     panelInput_->EndKeyEntry();
@@ -306,7 +320,9 @@ void MainWindow::Close() {
     const LiveCopy* live = settings_.RunMode == 1 ? &system_.liveCopy : nullptr;
     if (!system_.iniReadError.empty())
         Warn("Tarvisk Digital Sonar", IniLeftAloneText(system_.iniPath));
-    else if (!WriteTarviskIni(system_.iniPath, settings_, live, system_.ports, &error))
+    // Bounded: a share or a file system that stopped answering must not hold the close.
+    else if (!WriteTarviskIniWithin(SettingsSaveWait, system_.iniPath, settings_, live,
+                                    system_.ports, &error))
         Warn("Tarvisk Digital Sonar", "The settings could not be saved.\n" + error);
     system_.drawing.SetView(nullptr);
     host_->Destroy();

@@ -121,6 +121,9 @@ class MainWindow : public ImageViewHook,
     void ClearImageAndHistory();
     void ApplyMenuStateFromSettings();
     void ToggleProfileGrid();
+    // The playback-speed strip, its arrows and "Reverse" share their rows with the message
+    // strip under the image: drawn again after the strip was cleared (playback only).
+    void RedrawPlaybackStrip();
     // A warning box (stderr in scripted runs).
     void Warn(const std::string& title, const std::string& text);
 

@@ -14,6 +14,7 @@
 #include "app/survey_wiring.h"
 #include "config/ini_settings.h"
 #include "head/gps_input.h"
+#include "platform/number_locale.h"
 #include "sim/head_simulator.h"
 
 namespace tarvisk {
@@ -34,6 +35,8 @@ Program::~Program() {
 }
 
 bool Program::Start(std::string& error, bool showSplash) {
+    // Again here for whoever starts the program without its main() (the window tests).
+    UsePointAsDecimalMark();
     InitTarviskResources();
     system_ = std::make_unique<SonarSystem>();
     SonarSystem& sys = *system_;
@@ -194,11 +197,14 @@ void Program::Quit() {
     MainWindow& w = *window_;
     if (!options_.saveScreenPath.empty()) {
         QApplication::processEvents();
-        if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host()) == BmpWriteResult::Written)
+        // Told on stderr, never in a box: nobody may be there to close it.
+        std::string failure;
+        if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host(), FileCreation::Replace,
+                               &failure) == BmpWriteResult::Written) {
             std::printf("Screen saved to %s\n", options_.saveScreenPath.c_str());
-        else {
-            std::fprintf(stderr, "Could not save the screen to %s\n",
-                         options_.saveScreenPath.c_str());
+        } else {
+            std::fprintf(stderr, "Could not save the screen to %s\n%s\n",
+                         options_.saveScreenPath.c_str(), failure.c_str());
             exitStatus_ = 1;
         }
         std::fflush(stdout);

@@ -7,7 +7,9 @@
 #include <system_error>
 
 #include "head/expected_reply.h"
+#include "head/orientation_module.h"
 #include "head/switch_command.h"
+#include "platform/delay.h"
 
 namespace tarvisk {
 
@@ -115,6 +117,7 @@ void AcquisitionThread::ResetNoDataCounters() {
 void AcquisitionThread::Send() {
     if (port_.IsOpen()) {
         SendSwitchCommand(link_, sender_);
+        lastSendMicroseconds_ = MonotonicMicroseconds();
         counters_.CommandsSent.fetch_add(1, std::memory_order_relaxed);
         if (port_.Vanished())
             PortGone();
@@ -301,6 +304,14 @@ void AcquisitionThread::PollForReply() {
         counters_.LastErrors = 0;
 
     if (status.queued < expected) {
+        if (link_.Expected.ReplyType == ReplyTypeOrientation &&
+            MonotonicMicroseconds() - lastSendMicroseconds_ > OrientationReplyTimeoutMicroseconds) {
+            // No module answered: the head's next shot goes out now, not after the re-send.
+            port_.PurgeInput();
+            settings_.ParametersChanged = 1;
+            Send();
+            return;
+        }
         CountNoDataSecond();
         if (port_.IsOpen())
             Wait(1, status.queued == 0);

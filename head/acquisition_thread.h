@@ -124,6 +124,7 @@ class AcquisitionThread final : public DateTimeRefresher {
     int32_t baudRate_ = 115200;
     int32_t lastPollSecond_ = -1;
     int32_t lastReopenSecond_ = -1;
+    int64_t lastSendMicroseconds_ = 0;
     std::atomic<bool> running_{false};
     std::thread thread_;
 };

@@ -42,10 +42,17 @@ namespace {
 struct ScanSeams : AcquisitionSeams {
     HeadLink* link = nullptr;
     HeadScanState state;
-    std::atomic<bool> wrapped{false};
+    bool wrapped = false;
+    // Set one step after the wrap: the scan moves on from the last ID in the very pass that
+    // asks it, so its answer comes while the next round has begun.
+    std::atomic<bool> roundDone{false};
     void HeadScanStep() override {
         const int32_t before = link->ScanId;
-        if (tarvisk::HeadScanStep(*link, state) && before == LastHeadId)
+        if (!tarvisk::HeadScanStep(*link, state))
+            return;
+        if (wrapped)
+            roundDone = true;
+        if (before == LastHeadId)
             wrapped = true;
     }
 };
@@ -124,7 +131,7 @@ bool ScanHeads(const std::string& devicePath, std::map<int32_t, NvRam>& found, s
     }
     // Sixteen IDs at a clock second or a little more each.
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-    while (!seams.wrapped.load() && std::chrono::steady_clock::now() < end)
+    while (!seams.roundDone.load() && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     thread.StopAcquisition();
     std::lock_guard lock(shots.mutex);

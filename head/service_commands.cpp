@@ -255,12 +255,8 @@ std::string DescribeReplyProblem(const HeadLink& link, size_t givenLength) {
     }
     if (check.Fault != ReplyFault::None)
         return wrongByte();
-    if (givenLength > expected) {
-        std::snprintf(text, sizeof text,
-                      "Byte %zu is past the end: the reply has %zu bytes, expected %zu", expected,
-                      givenLength, expected);
-        return text;
-    }
+    // Bytes after a whole reply are not its fault: the program reads the expected length and
+    // purges the rest of the line (the caller says so).
     return {};
 }
 
@@ -341,12 +337,17 @@ int RunDecodeTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     }
     HeadLink link(settings);
     SetExpectedReply(link);
-    std::copy(bytes.begin(), bytes.end(), link.Reply.bytes.begin());
+    const size_t expected = static_cast<size_t>(link.Expected.ExpectedReplyLength.Get());
+    const size_t taken = std::min(bytes.size(), expected);
+    std::copy(bytes.begin(), bytes.begin() + static_cast<long>(taken), link.Reply.bytes.begin());
     std::string problem = DescribeReplyProblem(link, bytes.size());
     if (!problem.empty() || !CheckAndDecodeReply(link)) {
         out << (problem.empty() ? "Reply rejected" : problem) << '\n';
         return ToolReplyRejected;
     }
+    if (bytes.size() > expected)
+        err << "tarvisk-tool decode: the " << bytes.size() - expected << " bytes after the reply's "
+            << expected << " are ignored, as the program purges them from the line\n";
     out << DecodedShotText(link);
     return ToolOk;
 }

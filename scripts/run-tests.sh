@@ -21,12 +21,19 @@ echo "== Build and test"
 build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVISK_BENCH=ON
 ctest --test-dir build/release --output-on-failure --timeout 600 -j "$JOBS"
 
+echo "== The window and program tests again, under a decimal-comma locale"
+# Only the Qt programs take the locale from the environment; every number they show, take
+# and write must keep the point all the same.
+LC_ALL=de_DE.UTF-8 ctest --test-dir build/release --output-on-failure --timeout 600 \
+  -j "$JOBS" -L 'gui|program'
+
 echo "== Debian package (dpkg-buildpackage, its tests left to the stages here)"
 scripts/check-package.sh
 
-echo "== ASan + UBSan (everything without a window)"
+echo "== ASan + UBSan (everything without a window, in de_DE.UTF-8)"
 build build/asan -DCMAKE_BUILD_TYPE=Debug "-DTARVISK_SANITIZE=address;undefined" -DTARVISK_GUI=OFF
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+# Under a decimal-comma locale as a whole: whatever would pick the locale up must keep the point.
+LC_ALL=de_DE.UTF-8 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure --timeout 600 -j "$JOBS"
 
 echo "== TSan (everything without a window)"

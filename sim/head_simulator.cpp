@@ -296,7 +296,8 @@ void HeadSimulator::Run() {
                     headPosition_.store(head.Position());
                 } else if ((replyLength = azimuth.Respond(command, t, reply)) > 0) {
                     azimuthReplies_.fetch_add(1);
-                } else if ((replyLength = orientation.Respond(command, t, reply)) > 0) {
+                } else if (options_.orientationModule &&
+                           (replyLength = orientation.Respond(command, t, reply)) > 0) {
                     orientationReplies_.fetch_add(1);
                 }
                 sent = 0;

@@ -41,6 +41,7 @@ struct SimulatorOptions {
     // where it was sent; 0 turns by azimuthStepsPerReply and answers every command.
     double azimuthStepsPerSecond = 0.0;
     int32_t orientationOutlierEvery = 40;  // replies between wild readings (0: none)
+    bool orientationModule = true;         // false: no module fitted, its requests go unanswered
     SceneKind scene = SceneKind::Harbour;
     bool mountedUp = false;  // the transducer points up: its sweep turns the other way
 };

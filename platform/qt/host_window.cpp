@@ -16,6 +16,8 @@
 #include <QThread>
 #include <QWindowStateChangeEvent>
 
+#include "platform/qt/child_window.h"
+
 namespace tarvisk {
 
 namespace {
@@ -60,13 +62,13 @@ bool ConfirmReplace(QWidget* parent, const QString& title, const QString& path) 
 
 struct ChildSpec {
     const char* title;
-    QRect geometry;
+    QPoint clientPosition;  // each window sizes itself to its contents
 };
 constexpr std::array<ChildSpec, ChildWindowCount> ChildSpecs{{
-    {"Diagnostics", QRect(10, 10, 170, 170)},
-    {"Scan For Connected Heads", QRect(10, 10, 270, 400)},
-    {"Azimuth", QRect(450, 405, 170, 170)},
-    {"Orientation", QRect(10, 405, 170, 170)},
+    {"Diagnostics", QPoint(10, 10)},
+    {"Scan For Connected Heads", QPoint(10, 10)},
+    {"Azimuth", QPoint(450, 405)},
+    {"Orientation", QPoint(10, 405)},
 }};
 
 }  // namespace
@@ -125,11 +127,10 @@ HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
     BuildMenus(menuBar(), menu.Bar(), true);
     menu_.onChange = [this](int32_t id) { UpdateAction(id); };
     for (size_t i = 0; i < ChildSpecs.size(); ++i) {
-        // Child windows sit over the client area with their own caption, like tool windows.
-        auto* child = new QWidget(this, Qt::Tool);
-        child->setWindowTitle(QString::fromLatin1(ChildSpecs[i].title));
-        child->resize(ChildSpecs[i].geometry.size());
-        child->setProperty("clientOffset", ChildSpecs[i].geometry.topLeft());
+        // Child windows of the client area: they move with the main window and get no frame
+        // of their own from a window manager.
+        auto* child = new ChildWindow(QString::fromLatin1(ChildSpecs[i].title), view_);
+        child->move(ChildSpecs[i].clientPosition);
         child->hide();
         children_[i] = child;
     }
@@ -246,6 +247,8 @@ std::string HostWindow::AskSaveFileName(const FileDialogParams& r) {
             proposed = path;  // "No": choose again, starting from the same name
         }
     });
+    if (!result.empty() && onFileChosen)
+        onFileChosen(result);
     return result;
 }
 
@@ -258,14 +261,14 @@ std::string HostWindow::AskOpenFileName(const FileDialogParams& r) {
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             result = dialog.selectedFiles().first().toStdString();
     });
+    if (!result.empty() && onFileChosen)
+        onFileChosen(result);
     return result;
 }
 
 void HostWindow::ShowChild(ChildWindowId id) {
     OnUiThread([this, id] {
         QWidget* child = children_[static_cast<size_t>(id)];
-        const QPoint offset = child->property("clientOffset").toPoint();
-        child->move(view_->mapToGlobal(offset));
         child->show();
         child->raise();
     });
@@ -276,7 +279,8 @@ void HostWindow::HideChild(ChildWindowId id) {
 }
 
 bool HostWindow::IsChildShown(ChildWindowId id) const {
-    return children_[static_cast<size_t>(id)]->isVisible();
+    // Shown by the program, whether or not the main window is on screen yet.
+    return !children_[static_cast<size_t>(id)]->isHidden();
 }
 
 void HostWindow::SetTitle(std::string_view title) {
@@ -399,9 +403,11 @@ QImage HostWindow::GrabWindow() {
     p.drawText(QRect(24, 0, width - 28, caption), Qt::AlignVCenter | Qt::AlignLeft, windowTitle());
     p.drawPixmap(0, caption, barPixmap);
     p.drawImage(0, caption + barPixmap.height(), client);
-    if (slider_) {
-        const QPixmap s = slider_->grab();
-        p.drawPixmap(slider_->x(), caption + barPixmap.height() + slider_->y(), s);
+    // The slider and the open child windows lie over the client area, as on screen.
+    const int clientTop = caption + barPixmap.height();
+    for (QWidget* w : view_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isHidden())
+            p.drawPixmap(w->x(), clientTop + w->y(), w->grab());
     }
     return out;
 }

@@ -28,7 +28,7 @@ class FramebufferView : public QWidget {
   public:
     FramebufferView(Framebuffer& framebuffer, QWidget* parent);
     std::function<void(MouseEventKind, Point)> onMouse;
-    std::function<void()> onLeave;  // the pointer has left the window's client area
+    std::function<void()> onLeave;   // the pointer has left the window's client area
     Rect imageArea{2, 2, 598, 508};  // where the image cursor applies
     void SetImageCursor(const QCursor& cursor) { imageCursor_ = cursor; }
 
@@ -56,6 +56,8 @@ class HostWindow : public QMainWindow, public WindowServices {
     std::function<void(int key, bool down, bool autoRepeat)> onKey;
     std::function<void(char32_t)> onChar;
     std::function<void()> onMenuInit;  // a menu of the bar is about to open
+    // A file dialog returned this path (any thread; set once at start-up).
+    std::function<void(const std::string&)> onFileChosen;
     std::function<void(MouseEventKind, Point)>& onMouse() { return view_->onMouse; }
 
     FramebufferView* View() const { return view_; }

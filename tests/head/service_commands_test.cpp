@@ -126,10 +126,15 @@ TEST(DecodeToolTest, RejectedReplyNamesTheByte) {
         EXPECT_EQ(run.status, ToolReplyRejected);
         EXPECT_EQ(run.out, r.line);
     }
+    // A whole reply with bytes after it decodes as the program takes it, and says so.
     std::vector<std::string> longer = PolarReply();
-    longer.push_back("00");
-    EXPECT_EQ(Tool(RunDecodeTool, longer).out,
-              "Byte 265 is past the end: the reply has 266 bytes, expected 265\n");
+    longer.push_back("00 12");
+    const ToolRun extra = Tool(RunDecodeTool, longer);
+    EXPECT_EQ(extra.status, ToolOk);
+    EXPECT_EQ(extra.out, Tool(RunDecodeTool, PolarReply()).out);
+    EXPECT_EQ(extra.err,
+              "tarvisk-tool decode: the 2 bytes after the reply's 265 are ignored, as the "
+              "program purges them from the line\n");
     EXPECT_EQ(Tool(RunDecodeTool, {"49 4D 5"}).status, ToolUsageError);
     EXPECT_EQ(Tool(RunDecodeTool, {}).status, ToolUsageError);
 }

@@ -77,6 +77,19 @@ TEST(HeadTool, ScansProgramsAndScansAgain) {
     EXPECT_EQ(out.find("ID: 16\n"), std::string::npos) << out;
 }
 
+// At line speed the last ID's answer comes after the scan has wrapped to 16: the drive at 31
+// is still reported although 30 is silent.
+TEST(HeadTool, ReportsTheLastIdAtLineSpeed) {
+    SimulatedLine line;
+    line.options.unpaced = false;
+    ASSERT_TRUE(line.simulator.Start(line.options));
+    FastClock clock(300);
+    std::string out, err;
+    ASSERT_EQ(RunTool({"scan", "--port", line.simulator.DevicePath()}, out, err, &clock), 0) << err;
+    EXPECT_NE(out.find("ID: 16\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("ID: 31\n"), std::string::npos) << out;
+}
+
 TEST(HeadTool, RefusesBadValuesBeforeSendingAndFailsWhenNothingAnswers) {
     SimulatedLine line;
     ASSERT_TRUE(line.simulator.Start(line.options));
@@ -136,6 +149,14 @@ TEST(GpsTool, PrintsEveryGgaOfACapture) {
     EXPECT_EQ(RunTool({"--type", "RMC", "--file", Capture("garmin-geko201.log")}, out, err, nullptr,
                       true),
               2);
+}
+
+TEST(GpsTool, TakesTheLongSentencesOfAnRtkReceiver) {
+    std::string out, err;
+    ASSERT_EQ(RunTool({"--file", Capture("nmea-fuzzy-cases.log")}, out, err, nullptr, true), 0)
+        << err;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 14);
+    EXPECT_NE(out.find("\" 41.34.498 N093.45.033 W\""), std::string::npos) << out;
 }
 
 TEST(GpsTool, ReadsASerialDevice) {

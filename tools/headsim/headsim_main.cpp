@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/number_locale.h"
 #include "sim/head_simulator.h"
 #include "tarvisk_version.h"
 
@@ -64,6 +65,8 @@ bool ParseNumber(const char* text, double& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tarvisk::UsePointAsDecimalMark();  // options and the command log are read and written with a
+                                       // point
     tarvisk::sim::SimulatorOptions options;
     options.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
     for (int i = 1; i < argc; ++i) {
