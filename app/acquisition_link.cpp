@@ -54,7 +54,7 @@ void AcquisitionLiveLink::ShowLinkStatus(PaletteColour text, PaletteColour backg
 
 void AcquisitionLiveLink::ClearReplyActivityMark() {
     if (window_)
-        window_->Panel().ClearActivityMark();
+        window_->ClearActivityMark();
 }
 
 void AcquisitionLiveLink::ShowWarning(const std::string& text, const std::string& title) {
@@ -69,7 +69,7 @@ void AcquisitionLiveLink::OnClockSecond() {
         return;
     char text[40];
     thread_.Stamp().DateAndTimeText.CopyTo(text, sizeof text);
-    window_->Panel().DrawDateTime(text);
+    window_->ShowDateTime(text);
 }
 
 }  // namespace tarvisk
