@@ -52,7 +52,7 @@ void AcquisitionLiveLink::ShowLinkStatus(PaletteColour text, PaletteColour backg
 
 void AcquisitionLiveLink::ClearReplyActivityMark() {
     if (window_)
-        window_->Panel().ClearActivityMark();
+        window_->ClearActivityMark();
 }
 
 void AcquisitionLiveLink::ShowWarning(const std::string& text, const std::string& title) {
@@ -67,7 +67,7 @@ void AcquisitionLiveLink::OnClockSecond() {
         return;
     char text[40];
     thread_.Stamp().DateAndTimeText.CopyTo(text, sizeof text);
-    window_->Panel().DrawDateTime(text);
+    window_->ShowDateTime(text);
 }
 
 }  // namespace tarvisk
