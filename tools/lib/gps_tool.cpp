@@ -9,6 +9,7 @@
 #include <string>
 
 #include "head/gps_input.h"
+#include "platform/named_file.h"
 
 namespace tarvisk {
 
@@ -112,14 +113,17 @@ int RunGpsTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     };
 
     if (!file.empty()) {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            err << "tarvisk-tool gps: cannot read " << file << "\n";
+        // A capture is a file: a FIFO or a device is refused, not waited on (--port reads a
+        // receiver).
+        std::string bytes, why;
+        if (!ReadRegularFile(file, size_t{256} << 20, &bytes, &why)) {
+            err << "tarvisk-tool gps: " << why << "\n";
             return ToolUsageError;
         }
         if (raw) {
-            feed(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+            feed(bytes);
         } else {
+            std::istringstream in(bytes);
             std::string line;
             while (std::getline(in, line)) {
                 if (!line.empty() && line.back() == '\r')
