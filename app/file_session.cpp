@@ -99,6 +99,15 @@ void FileSession::ShowInformation(std::string_view text, std::string_view captio
     });
 }
 
+void FileSession::ReportLoss(std::string_view text, std::string_view caption) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    OnWindowThread([this, t = std::string(text), c = std::string(caption)] {
+        if (!window_.scripted)
+            window_.Host().ShowMessage(c, t, MessageKind::Warning);
+    });
+}
+
 void FileSession::SetWindowTitle(std::string_view title) {
     OnWindowThread([this, t = std::string(title)] { window_.Host().SetTitle(t); });
 }
@@ -129,6 +138,10 @@ void FileSession::MarkPanelForRedraw() {
 void FileSession::ClearSonarImage() {
     window_.ClearImageAndHistory();
     window_.RedrawImage();
+}
+
+void FileSession::RedrawHoldControl() {
+    window_.Panel().DrawHold();
 }
 
 void FileSession::ShowFileStatus(std::string_view text) {

@@ -13,7 +13,6 @@
 #include <future>
 #include <memory>
 
-#include "app/acquisition_link.h"
 #include "app/file_session.h"
 #include "app/main_window.h"
 #include "config/qt/scan_dialog_views.h"
@@ -22,6 +21,7 @@
 #include "files/auto_scan_context.h"
 #include "files/auto_scan_link.h"
 #include "files/bmp_capture.h"
+#include "ui/acquisition_link.h"
 
 namespace tarvisk {
 
@@ -224,9 +224,11 @@ class SurveyWiring : public QObject,
         surface.RequestRepaint(a);
         window_.RedrawPlaybackStrip();
     }
-    // The busy pointer shows while the file is written.
+    // The busy pointer shows while the file is written. The numbered name is a new file,
+    // never one that is there already.
     bool Capture(const std::string& path) override {
-        return CaptureWindowToBmp(path, window_, window_.Host()) == BmpWriteResult::Written;
+        return CaptureWindowToBmp(path, window_, window_.Host(), FileCreation::New) ==
+               BmpWriteResult::Written;
     }
 
   private:

@@ -184,8 +184,12 @@ void AutoScan::SaveSweep() {
             ui_.ShowFileWritten(path);
     }
     if (settings_.AutoProfileBMP == 1) {
-        const std::string path = NextScanCapturePath(folder_.Get(), scanLink_.DateText());
-        if (ui_.CaptureScreen(path))
+        const std::string folder = folder_.Get();
+        const std::string path = NextScanCapturePath(folder, scanLink_.DateText());
+        if (path.empty())
+            ui_.ShowScanMessage(
+                NumbersUsedUpText(folder, DateNamePrefix(scanLink_.DateText()), ".BMP"));
+        else if (ui_.CaptureScreen(path))
             ui_.ShowFileWritten(path);
         else
             ui_.ShowScanMessage("Cannot save the screen capture " + path);
@@ -193,7 +197,13 @@ void AutoScan::SaveSweep() {
 }
 
 bool AutoScan::OpenNewXyz() {
-    const std::string path = NextXyzFilePath(folder_.Get(), scanLink_.DateText());
+    const std::string folder = folder_.Get();
+    const std::string path = NextXyzFilePath(folder, scanLink_.DateText());
+    if (path.empty()) {
+        ui_.ShowScanMessage(
+            NumbersUsedUpText(folder, DateNamePrefix(scanLink_.DateText()), ".XYZ"));
+        return false;
+    }
     if (xyz_.Open(path))
         return true;
     // The scan goes on, but the operator must know this sweep is not being kept.

@@ -1,6 +1,10 @@
 #include "files/file_commands.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "files/record_writer.h"
 
@@ -8,7 +12,8 @@ namespace tarvisk {
 
 namespace {
 constexpr std::string_view SameFileText = "The copy cannot be written over the file being played.";
-}
+constexpr std::string_view NothingToPlayText = "No whole record in this file: playback is on hold.";
+}  // namespace
 
 FileCommands::FileCommands(SonarSettings& settings, ExpectedReply& expected, ReplyBuffer& reply,
                            FileUi& ui, PlaybackHooks& hooks)
@@ -53,7 +58,10 @@ void FileCommands::StopRecording() {
         return;
     const std::string path = recorder_.Path();
     const WriterReport report = recorder_.Stop();
-    ui_.ShowInformation(path + WriterReportText(report), CloseRecordCaption);
+    if (const std::string lost = WriterReportText(report); !lost.empty())
+        ui_.ReportLoss(path + lost, CloseRecordCaption);
+    else
+        ui_.ShowInformation(path, CloseRecordCaption);
     ui_.SetWindowTitle(WindowTitle);
     ui_.SetMenuItemText(MenuRecord, RecordStartText);
 }
@@ -78,10 +86,13 @@ bool FileCommands::OpenPlaybackFile(const std::string& path) {
         ui_.ShowWarning(BadExtensionText, PlaybackDialogTitle);
         return false;
     }
-    const std::string special = NonRegularFileText(path);
-    const bool opened = special.empty() && player_.Open(path);
+    std::string refusal = NonRegularFileText(path);
+    // A file that is not there, or may not be read, is not one of the wrong type: say which.
+    if (refusal.empty() && ::access(path.c_str(), R_OK) != 0)
+        refusal = "Cannot open " + path + ": " + std::strerror(errno);
+    const bool opened = refusal.empty() && player_.Open(path);
     if (!opened) {
-        ui_.ShowWarning(special.empty() ? std::string(BadMagicText) : special, PlaybackDialogTitle);
+        ui_.ShowWarning(refusal.empty() ? std::string(BadMagicText) : refusal, PlaybackDialogTitle);
         std::snprintf(title_.data(), title_.size(), "%s - [%s]", WindowTitle.data(), "No File");
         ui_.SetWindowTitle(title_.data());
     } else {
@@ -134,7 +145,10 @@ void FileCommands::StopCopy() {
         return;
     const std::string path = copier_.Path();
     const WriterReport report = copier_.Stop();
-    ui_.ShowInformation(path + WriterReportText(report), CloseCopyCaption);
+    if (const std::string lost = WriterReportText(report); !lost.empty())
+        ui_.ReportLoss(path + lost, CloseCopyCaption);
+    else
+        ui_.ShowInformation(path, CloseCopyCaption);
     ui_.SetWindowTitle(player_.PlaybackTitle());
     ui_.SetMenuItemText(MenuCopy, CopyStartText);
 }
@@ -164,7 +178,17 @@ bool FileCommands::PlaybackRunning() const {
 int32_t FileCommands::PlayStep() {
     if (!PlaybackRunning())
         return 0;
-    return player_.Step() == StepResult::Shown ? PlotSpeedDelayMs(settings_.PlotSpeed) : 0;
+    const StepResult result = player_.Step();
+    if (result == StepResult::EndOfFile && player_.NothingToPlay()) {
+        // Hold, as the operator would: the window idles instead of searching the file again
+        // and again, and clearing Hold tries once more.
+        settings_.Hold = 1;
+        ui_.RedrawHoldControl();
+        ui_.ShowFileStatus(NothingToPlayText);
+        ui_.ShowWarning(NothingToPlayText, PlaybackDialogTitle);
+        return 0;
+    }
+    return result == StepResult::Shown ? PlotSpeedDelayMs(settings_.PlotSpeed) : 0;
 }
 
 void FileCommands::ToggleReverse() {

@@ -37,7 +37,7 @@ int32_t NextSequenceNumber(const std::string& folder, std::string_view prefix,
         if (n > largest)
             largest = n;
     }
-    return largest >= MaxSequenceNumber ? MaxSequenceNumber : largest + 1;
+    return largest >= MaxSequenceNumber ? 0 : largest + 1;
 }
 
 std::string SequenceFileName(std::string_view prefix, int32_t number, std::string_view extension) {
@@ -48,6 +48,18 @@ std::string SequenceFileName(std::string_view prefix, int32_t number, std::strin
     name += digits;
     name += extension;
     return name;
+}
+
+std::string NumbersUsedUpText(const std::string& folder, std::string_view prefix,
+                              std::string_view extension) {
+    std::string text = "No file written: ";
+    text += prefix;
+    text += "-9999";
+    text += extension;
+    text += " exists in ";
+    text += folder.empty() ? std::string(".") : folder;
+    text += " and the numbers have run out";
+    return text;
 }
 
 std::string DateNamePrefix(std::string_view dateText) {
@@ -65,8 +77,10 @@ namespace {
 std::string NextDatedPath(const std::string& folder, std::string_view dateText,
                           std::string_view extension) {
     const std::string prefix = DateNamePrefix(dateText);
-    const std::string name =
-        SequenceFileName(prefix, NextSequenceNumber(folder, prefix, extension), extension);
+    const int32_t number = NextSequenceNumber(folder, prefix, extension);
+    if (number == 0)
+        return {};  // the numbers have run out: the caller says so and writes nothing
+    const std::string name = SequenceFileName(prefix, number, extension);
     return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
 }
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
@@ -23,6 +24,40 @@ namespace {
 
 QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The dialog's filter plus "All files". A desktop's own dialog matches patterns with their
+// letter case, and files made elsewhere are often called .ksd or .bmp, so every pattern is
+// offered in lower case as well.
+QString DialogFilter(const FileDialogParams& r) {
+    QString filter = Q(r.filterName);
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    if (open >= 0 && close > open) {
+        QStringList patterns =
+            filter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString& p : QStringList(patterns)) {
+            if (!patterns.contains(p.toLower()))
+                patterns.append(p.toLower());
+        }
+        filter = filter.left(open + 1) + patterns.join(QLatin1Char(' ')) + filter.mid(close);
+    }
+    return filter + QStringLiteral(";;All files (*)");
+}
+
+// The name the file gets: the default extension is added when the name has none, as Qt adds
+// it to what a desktop's dialog returns.
+QString WithDefaultSuffix(const QString& path, const QString& suffix) {
+    if (suffix.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        return path;
+    return path + QLatin1Char('.') + suffix;
+}
+
+bool ConfirmReplace(QWidget* parent, const QString& title, const QString& path) {
+    const QString text = QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                             .arg(QFileInfo(path).fileName());
+    return QMessageBox::warning(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
 }
 
 struct ChildSpec {
@@ -48,9 +83,9 @@ FramebufferView::FramebufferView(Framebuffer& framebuffer, QWidget* parent)
 }
 
 void FramebufferView::paintEvent(QPaintEvent* event) {
+    // Only the exposed area is copied, straight from the framebuffer under its lock.
     QPainter painter(this);
-    const QImage shot = framebuffer_.Snapshot();
-    painter.drawImage(event->rect(), shot, event->rect());
+    framebuffer_.PaintArea(painter, event->rect());
 }
 
 void FramebufferView::mouseMoveEvent(QMouseEvent* event) {
@@ -100,21 +135,21 @@ HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
         children_[i] = child;
     }
     setFocusPolicy(Qt::StrongFocus);
-    framebuffer_.onRepaint = [this](const Rect& r) {
-        QPointer<FramebufferView> view(view_);
-        QMetaObject::invokeMethod(
-            view_,
-            [view, r] {
-                if (view)
-                    view->update(r.left, r.top, r.Width(), r.Height());
-            },
-            Qt::QueuedConnection);
+    // Repaints are coalesced: drawing only marks its area, one frame shows them all.
+    framebuffer_.onRepaint = [this](const Rect&) { scheduler_.Notify(); };
+    scheduler_.onFlush = [this] {
+        if (beforeFrame)
+            beforeFrame();
+        const Rect r = framebuffer_.TakeDirty();
+        if (r.Width() > 0 && r.Height() > 0)
+            view_->update(r.left, r.top, r.Width(), r.Height());
     };
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 HostWindow::~HostWindow() {
     framebuffer_.onRepaint = nullptr;
+    scheduler_.onFlush = nullptr;
     menu_.onChange = nullptr;
 }
 
@@ -193,13 +228,24 @@ void HostWindow::ShowMessage(std::string_view title, std::string_view text, Mess
 std::string HostWindow::AskSaveFileName(const FileDialogParams& r) {
     std::string result;
     OnUiThread([&] {
-        QFileDialog dialog(this, Q(r.title), Q(r.proposedName),
-                           Q(r.filterName) + QStringLiteral(";;All files (*)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(Q(r.defaultExtension));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            result = dialog.selectedFiles().first().toStdString();
+        const QString suffix = Q(r.defaultExtension);
+        QString proposed = Q(r.proposedName);
+        for (;;) {
+            QFileDialog dialog(this, Q(r.title), proposed, DialogFilter(r));
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setDefaultSuffix(suffix);
+            // A desktop's own dialog asks about the name as typed, before the extension is
+            // added, so the question is asked here about the file that would be replaced.
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return;
+            const QString path = WithDefaultSuffix(dialog.selectedFiles().first(), suffix);
+            if (!QFileInfo::exists(path) || ConfirmReplace(this, Q(r.title), path)) {
+                result = path.toStdString();
+                return;
+            }
+            proposed = path;  // "No": choose again, starting from the same name
+        }
     });
     if (!result.empty() && onFileChosen)
         onFileChosen(result);
@@ -209,11 +255,9 @@ std::string HostWindow::AskSaveFileName(const FileDialogParams& r) {
 std::string HostWindow::AskOpenFileName(const FileDialogParams& r) {
     std::string result;
     OnUiThread([&] {
-        QFileDialog dialog(this, Q(r.title), Q(r.proposedName),
-                           Q(r.filterName) + QStringLiteral(";;All files (*)"));
+        QFileDialog dialog(this, Q(r.title), Q(r.proposedName), DialogFilter(r));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             result = dialog.selectedFiles().first().toStdString();
     });

@@ -164,6 +164,38 @@ TEST(Recorder, FullDiskStopsAtTheLastWholeRecord) {
     EXPECT_EQ(RecordIds(path), expected);
 }
 
+TEST(Recorder, ShotsThatMissedTheFileAtTheCloseAreToldAsALoss) {
+    test::TempDir dir;
+    const std::string path = dir.File("cut.ksd");
+    // The disk fills and the program is told to close before another shot could notice: the
+    // close's report is then the only word of the lost shots, so it must be a warning (which a
+    // scripted or signalled close prints), not a box that such a close never shows.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit r{3 * 640, 3 * 640};
+        setrlimit(RLIMIT_FSIZE, &r);
+        LiveRig rig;
+        if (!rig.commands.StartRecording(path))
+            _exit(2);
+        for (int i = 0; i < 20; ++i)
+            rig.Shot(static_cast<uint8_t>(i));
+        if (!test::WaitUntil([&] { return rig.commands.Recorder().Writer().Failed(); }))
+            _exit(3);
+        rig.commands.CloseAll();
+        bool warned = false;
+        for (const test::UiCall& c : rig.ui.calls)
+            warned = warned || (c.what == "warning" && c.caption == CloseRecordCaption &&
+                                c.text.find("17 shots could not be written") != std::string::npos);
+        _exit(warned ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(Recorder, KilledRecordingLeavesEveryWholeRecordReadable) {
     test::TempDir dir;
     const std::string path = dir.File("killed.ksd");

@@ -9,10 +9,10 @@
 #include <QTimer>
 
 #include "app/main_window.h"
-#include "app/menu_resource.h"
 #include "platform/qt/child_window.h"
 #include "tests/config_gui/dialog_driver.h"
 #include "tests/gui/gui_support.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {

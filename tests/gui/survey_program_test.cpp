@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "app/main_window.h"
-#include "app/menu_resource.h"
 #include "tests/gui/gui_support.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {
