@@ -6,6 +6,7 @@
 #include <string>
 
 #include "export/csv_export.h"
+#include "export/points_export.h"
 #include "export/sweep_export.h"
 #include "files/record_writer.h"
 #include "tools/tool/progress.h"
@@ -111,12 +112,42 @@ int RunKsdGeotiff(std::span<const std::string_view> args, std::ostream& out, std
 }
 
 int RunKsdPoints(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
-    (void)out;
     ExportArgs a;
     if (!ParseExportArgs("points", args, false, true, a, err))
         return ExportUsage;
-    err << "tarvisk-tool ksd points: not available yet\n";
-    return ExportFailure;
+    PointsExportRequest request;
+    request.ksdPath = a.file;
+    request.outPath = a.out;
+    if (a.form == "vertical")
+        request.form = XyzForm::Vertical;
+    else if (a.form == "horizontal")
+        request.form = XyzForm::Horizontal;
+    else if (a.form == "azimuth")
+        request.form = XyzForm::Azimuth;
+    else {
+        err << "tarvisk-tool ksd points: --form vertical|horizontal|azimuth is needed\n";
+        return ExportUsage;
+    }
+    if (a.out.empty()) {
+        err << "tarvisk-tool ksd points: --out FILE.gpkg is needed\n";
+        return ExportUsage;
+    }
+    if (!RegularInput("points", a.file, err))
+        return ExportFailure;
+    ToolProgress progress("ksd points " + a.file);
+    const PointsExportResult result =
+        ExportPoints(request, [&](int64_t done, int64_t total) { progress.Update(done, total); });
+    progress.Finish();
+    if (!result.ok) {
+        err << "tarvisk-tool ksd points: " << a.file << ": " << result.error << "\n";
+        return ExportFailure;
+    }
+    out << result.records << " records, " << result.points << " points written to " << a.out;
+    if (result.epsg)
+        out << " (EPSG:" << result.epsg << ")\n";
+    else
+        out << " (local chainage and offset axes: the recording has no GPS fix)\n";
+    return 0;
 }
 
 }  // namespace tarvisk
