@@ -1,5 +1,6 @@
 #include "app/file_session.h"
 
+#include <QApplication>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QThread>
@@ -52,7 +53,9 @@ void FileSession::UseTimeStamps(const DateTimeStamp& stamp) {
 void FileSession::PlayTick() {
     // A message box opened inside a step runs its own event loop, which fires this timer
     // again: the pipeline is not re-entrant, so such a tick only waits.
-    if (stepping_) {
+    // A modal box or dialog holds playback until it is answered, as the operator expects
+    // of a box that is waiting for him; its own event loop must not play records behind it.
+    if (stepping_ || QApplication::activeModalWidget() != nullptr) {
         timer_.start(IdlePollMs);
         return;
     }
@@ -96,6 +99,15 @@ void FileSession::ShowInformation(std::string_view text, std::string_view captio
     });
 }
 
+void FileSession::ReportLoss(std::string_view text, std::string_view caption) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    OnWindowThread([this, t = std::string(text), c = std::string(caption)] {
+        if (!window_.scripted)
+            window_.Host().ShowMessage(c, t, MessageKind::Warning);
+    });
+}
+
 void FileSession::SetWindowTitle(std::string_view title) {
     OnWindowThread([this, t = std::string(title)] { window_.Host().SetTitle(t); });
 }
@@ -126,6 +138,10 @@ void FileSession::MarkPanelForRedraw() {
 void FileSession::ClearSonarImage() {
     window_.ClearImageAndHistory();
     window_.RedrawImage();
+}
+
+void FileSession::RedrawHoldControl() {
+    window_.Panel().DrawHold();
 }
 
 void FileSession::ShowFileStatus(std::string_view text) {

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/sonar_system.h"
 #include "files/file_commands.h"
 #include "files/file_shot_hooks.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 
@@ -36,6 +36,7 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     std::string AskFileName(const FileDialogRequest& request) override;
     void ShowWarning(std::string_view text, std::string_view caption) override;
     void ShowInformation(std::string_view text, std::string_view caption) override;
+    void ReportLoss(std::string_view text, std::string_view caption) override;
     void SetWindowTitle(std::string_view title) override;
     void SetMenuItemText(int32_t id, std::string_view text) override;
     void RefreshMenus() override {}
@@ -45,6 +46,7 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     void RedrawGpsReadout() override {}
     void ClearSonarImage() override;
     void ShowFileStatus(std::string_view text) override;
+    void RedrawHoldControl() override;
 
     // PlaybackWindowHooks
     void ApplyScreenChanges(const ScreenChanges& changes, const PlayedRecordState& record) override;

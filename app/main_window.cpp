@@ -4,13 +4,15 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QThread>
+#include <chrono>
 #include <cstdio>
 
-#include "app/panel_input.h"
+#include "app/image_mouse_host.h"
 #include "app/panel_input_view.h"
 #include "config/ini_settings.h"
 #include "files/file_commands.h"
 #include "head/link_status.h"
+#include "ui/panel_input.h"
 
 namespace tarvisk {
 
@@ -32,6 +34,9 @@ PanelMetrics MeasurePanelMetrics() {
 }
 
 namespace {
+
+// On top of the recorder's own few seconds: closing ends in well under ten whatever the disk.
+constexpr std::chrono::milliseconds SettingsSaveWait{3000};
 
 PaletteTable ToPaletteTable(const ColourTable& colours) {
     PaletteTable t{};
@@ -184,6 +189,15 @@ void MainWindow::ClearImageAndHistory() {
     system_.imaging.HistoryClearRequest = 0;
 }
 
+void MainWindow::RedrawPlaybackStrip() {
+    if (settings_.RunMode != 1)
+        return;
+    panel_->DrawPlaybackSpeed();
+    panel_->DrawSpeedArrow(false, false);
+    panel_->DrawSpeedArrow(true, false);
+    panel_->DrawReverse();
+}
+
 void MainWindow::SetPlaybackMenuState() {
     menu_.Enable(IdPlayback, true);
     menu_.Enable(IdCopy, true);
@@ -219,6 +233,7 @@ void MainWindow::ApplyRunMode() {
     // 1. Counters and modes that belong to the old source.
     link_.ResetNoDataCounters();
     panel_->State().ReverseAvailable = 0;
+    panel_->State().Reverse = 0;
     mouse_->EndMeasurement();
     // An entry typed for the head does not carry over into the other source.
     panelInput_->EndKeyEntry();
@@ -323,7 +338,9 @@ void MainWindow::Close() {
     const LiveCopy* live = settings_.RunMode == 1 ? &system_.liveCopy : nullptr;
     if (!system_.iniReadError.empty())
         Warn("Tarvisk Digital Sonar", IniLeftAloneText(system_.iniPath));
-    else if (!WriteTarviskIni(system_.iniPath, settings_, live, system_.ports, &error))
+    // Bounded: a share or a file system that stopped answering must not hold the close.
+    else if (!WriteTarviskIniWithin(SettingsSaveWait, system_.iniPath, settings_, live,
+                                    system_.ports, &error))
         Warn("Tarvisk Digital Sonar", "The settings could not be saved.\n" + error);
     system_.drawing.SetView(nullptr);
     host_->Destroy();

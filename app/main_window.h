@@ -9,12 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "app/feature_seams.h"
-#include "app/image_mouse.h"
-#include "app/input_state.h"
-#include "app/live_link.h"
-#include "app/menu_resource.h"
-#include "app/sonar_system.h"
 #include "display/panel_layout.h"
 #include "display/status_panel.h"
 #include "display/window_changes.h"
@@ -24,6 +18,13 @@
 #include "platform/menu_model.h"
 #include "platform/qt/framebuffer.h"
 #include "platform/qt/host_window.h"
+#include "ui/feature_seams.h"
+#include "ui/image_mouse.h"
+#include "ui/input_state.h"
+#include "ui/link_window.h"
+#include "ui/live_link.h"
+#include "ui/menu_resource.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 
@@ -40,7 +41,8 @@ class MainWindow : public ImageViewHook,
                    public PanelHook,
                    public MagnifierHook,
                    public MeasurementHook,
-                   public WindowGrabber {
+                   public WindowGrabber,
+                   public LinkWindow {
   public:
     // The window creation step: menu state from the settings (already read from the INI
     // file), the port probe and the panel layout.
@@ -48,7 +50,9 @@ class MainWindow : public ImageViewHook,
     ~MainWindow() override;
 
     HostWindow& Host() { return *host_; }
-    StatusPanel& Panel() { return *panel_; }
+    StatusPanel& Panel() override { return *panel_; }
+    WindowServices& Services() override { return *host_; }
+    bool Scripted() const override { return scripted; }
     MenuModel& Menu() { return menu_; }
     Framebuffer& Surface() { return *framebuffer_; }
     SonarSystem& System() { return system_; }
@@ -124,7 +128,7 @@ class MainWindow : public ImageViewHook,
 
     // ShowLinkStatus: the status box under the image for the link's messages.
     void ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteColour frame,
-                        int32_t selector);
+                        int32_t selector) override;
 
     // Shared helpers of the commands.
     void ApplyColourTable();
@@ -133,6 +137,9 @@ class MainWindow : public ImageViewHook,
     void ClearImageAndHistory();
     void ApplyMenuStateFromSettings();
     void ToggleProfileGrid();
+    // The playback-speed strip, its arrows and "Reverse" share their rows with the message
+    // strip under the image: drawn again after the strip was cleared (playback only).
+    void RedrawPlaybackStrip();
     // A warning box (stderr in scripted runs).
     void Warn(const std::string& title, const std::string& text);
 

@@ -364,15 +364,16 @@ void MainWindow::CmdAzimuthDrive() {
             menu_.Enable(id, false);
         host_->HideChild(ChildWindowId::Azimuth);
         panel_->ShowAzimuthNotFound(false);
+        RedrawPlaybackStrip();
     }
 }
 
 void MainWindow::CmdChangeAzimuth() {
+    // Only the window: its own button opens the dialog.
     if (settings_.AzimuthDriveEnable && !host_->IsChildShown(ChildWindowId::Azimuth)) {
         settings_.AzimuthWindow = 1;
         host_->ShowChild(ChildWindowId::Azimuth);
     }
-    RunFeature(seams.changeAzimuth, "Change Azimuth");
 }
 
 void MainWindow::CmdSimulateAzimuth() {

@@ -27,7 +27,6 @@ Peripherals::Peripherals(SonarSystem& system, MainWindow& window, AcquisitionLiv
     live_.peripherals = this;
     live_.startGps = [this] { StartGps(); };
     live_.stopGps = [this] { StopGps(); };
-    window_.seams.changeAzimuth = [this] { ChangeAzimuth(); };
     window_.refreshDiagnostics = [this] { RedrawDiagnostics(); };
     window_.refreshOrientationWindow = [this] { RedrawOrientation(); };
     window_.onRunModeApplied = [this] { OnRunModeApplied(); };
@@ -70,7 +69,6 @@ Peripherals::~Peripherals() {
     files_.onPlayedRecord = nullptr;
     if (profileContext_)
         profileContext_->positionAndAttitude = nullptr;
-    window_.seams.changeAzimuth = nullptr;
     window_.refreshDiagnostics = nullptr;
     window_.refreshOrientationWindow = nullptr;
     window_.onRunModeApplied = nullptr;

@@ -7,14 +7,15 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/acquisition_link.h"
 #include "app/config_wiring.h"
 #include "app/file_session.h"
 #include "app/periph_wiring.h"
 #include "app/survey_wiring.h"
 #include "config/ini_settings.h"
 #include "head/gps_input.h"
+#include "platform/number_locale.h"
 #include "sim/head_simulator.h"
+#include "ui/acquisition_link.h"
 
 namespace tarvisk {
 
@@ -34,6 +35,8 @@ Program::~Program() {
 }
 
 bool Program::Start(std::string& error, bool showSplash) {
+    // Again here for whoever starts the program without its main() (the window tests).
+    UsePointAsDecimalMark();
     InitTarviskResources();
     system_ = std::make_unique<SonarSystem>();
     SonarSystem& sys = *system_;
@@ -55,6 +58,8 @@ bool Program::Start(std::string& error, bool showSplash) {
         sim::SimulatorOptions simOptions;
         simOptions.gps = sys.settings.UseGPS == 1 || !options_.simulatorGpsPath.empty();
         simOptions.gpsReplayPath = options_.simulatorGpsPath;
+        simOptions.onTrack = options_.simulatorOnTrack;
+        simOptions.track = options_.simulatorTrack;
         simOptions.gpsBaud = GpsBaudRate(sys.settings.GPSBaudRate);
         simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
         // A second, profiling head on the line, for the head scan to find.
@@ -141,6 +146,13 @@ bool Program::Start(std::string& error, bool showSplash) {
             w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
     }
     w.ApplyRunMode();
+    // The file named on the command line is the run's whole point: not playing it is a
+    // failure (the reason is already told), not an empty playback that exits 0.
+    if (!options_.playPath.empty() && !files_->Commands().Player().IsOpen()) {
+        error = "cannot play " + options_.playPath;
+        return false;
+    }
+    TellFolder();
     if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
         error = "Cannot record to " + options_.recordPath;
         return false;
@@ -173,6 +185,19 @@ bool Program::Start(std::string& error, bool showSplash) {
     return true;
 }
 
+void Program::TellFolder() {
+    MainWindow& w = *window_;
+    if (!folderProblem_.empty()) {
+        std::fprintf(stderr, "tarvisk: %s\n", folderProblem_.c_str());
+        if (!w.scripted)
+            w.Host().ShowMessage(WindowTitle, folderProblem_, MessageKind::Warning);
+    }
+    // Live mode's title is the program's alone until a recording starts: room to say where
+    // the settings and recordings go. A file being played names itself instead.
+    if (!createdFolder_.empty() && system_->settings.RunMode == 0)
+        w.Host().SetTitle(std::string(WindowTitle) + " - Files in " + createdFolder_);
+}
+
 void Program::Quit() {
     if (quitting_ || !window_)
         return;
@@ -180,11 +205,14 @@ void Program::Quit() {
     MainWindow& w = *window_;
     if (!options_.saveScreenPath.empty()) {
         QApplication::processEvents();
-        if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host()) == BmpWriteResult::Written)
+        // Told on stderr, never in a box: nobody may be there to close it.
+        std::string failure;
+        if (CaptureWindowToBmp(options_.saveScreenPath, w, w.Host(), FileCreation::Replace,
+                               &failure) == BmpWriteResult::Written) {
             std::printf("Screen saved to %s\n", options_.saveScreenPath.c_str());
-        else {
-            std::fprintf(stderr, "Could not save the screen to %s\n",
-                         options_.saveScreenPath.c_str());
+        } else {
+            std::fprintf(stderr, "Could not save the screen to %s\n%s\n",
+                         options_.saveScreenPath.c_str(), failure.c_str());
             exitStatus_ = 1;
         }
         std::fflush(stdout);

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "app/command_line_options.h"
-#include "app/live_link.h"
 #include "app/main_window.h"
-#include "app/sonar_system.h"
+#include "ui/command_line_options.h"
+#include "ui/live_link.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 
@@ -37,8 +37,16 @@ class Program {
     void CloseOnSignal();
     // Non-zero when something the command line asked for could not be done.
     int ExitStatus() const { return exitStatus_; }
+    // A start from the desktop menu: the survey folder it works in, told in the title when
+    // this start made it; or why it could not be made, told in a message box.
+    void TellWorkingFolder(std::string createdFolder, std::string problem) {
+        createdFolder_ = std::move(createdFolder);
+        folderProblem_ = std::move(problem);
+    }
 
   private:
+    void TellFolder();
+
     CommandLineOptions options_;
     std::unique_ptr<SonarSystem> system_;
     std::unique_ptr<sim::HeadSimulator> simulator_;
@@ -46,6 +54,8 @@ class Program {
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<FileSession> files_;
     std::unique_ptr<class Peripherals> peripherals_;
+    std::string createdFolder_;
+    std::string folderProblem_;
     bool quitting_ = false;
     int exitStatus_ = 0;
 };

@@ -12,7 +12,6 @@
 #include <future>
 #include <memory>
 
-#include "app/acquisition_link.h"
 #include "app/file_session.h"
 #include "app/main_window.h"
 #include "config/qt/scan_dialog_views.h"
@@ -21,10 +20,25 @@
 #include "files/auto_scan_context.h"
 #include "files/auto_scan_link.h"
 #include "files/bmp_capture.h"
+#include "ui/acquisition_link.h"
 
 namespace tarvisk {
 
 namespace {
+
+// The status box is as wide as the image at most; a longer path keeps its end, which names
+// the file.
+std::string FitToStatusBox(const DrawSurface& surface, const std::string& path) {
+    constexpr int32_t MaxWidth = 560;
+    if (surface.TextExtent(path, TextFont::Default).width <= MaxWidth)
+        return path;
+    for (size_t cut = 1; cut < path.size(); ++cut) {
+        std::string shown = "..." + path.substr(cut);
+        if (surface.TextExtent(shown, TextFont::Default).width <= MaxWidth)
+            return shown;
+    }
+    return path;
+}
 
 class SurveyWiring : public QObject,
                      public AutoScanUi,
@@ -48,6 +62,7 @@ class SurveyWiring : public QObject,
         link_.scans = nullptr;
         files_.frameCapture = nullptr;
         window_.fillLinkStatusFacts = nullptr;
+        window_.Host().onFileChosen = nullptr;
         window_.seams.autoProfile = nullptr;
         window_.seams.autoAzimuth = nullptr;
     }
@@ -56,6 +71,10 @@ class SurveyWiring : public QObject,
         hooks.profileContext = &context_;
         link_.scans = &seams_;
         files_.frameCapture = this;
+        // The products go where the operator last chose a file, not where the program began.
+        window_.Host().onFileChosen = [this](const std::string& path) {
+            scan_.OutputFolder().ChooseFileIn(path);
+        };
         SonarSettings& s = system_.settings;
         window_.seams.autoProfile = [this, &s](bool vertical) {
             if (s.RunMode != 0 || scan_.Running())
@@ -116,6 +135,15 @@ class SurveyWiring : public QObject,
         const std::string t(text);
         OnWindow([this, t] {
             ShowStripMessage(t);
+            return true;
+        });
+    }
+    void ShowFileWritten(std::string_view path) override {
+        const std::string p(path);
+        OnWindow([this, p] {
+            StatusPanel& panel = window_.Panel();
+            panel.DrawStatusBox(FitToStatusBox(window_.Surface(), p), WhiteColour, PanelStatusFill,
+                                PanelLightGrey);
             return true;
         });
     }
@@ -188,10 +216,13 @@ class SurveyWiring : public QObject,
             surface.FillRect(a, PanelDarkGrey);
         }
         surface.RequestRepaint(a);
+        window_.RedrawPlaybackStrip();
     }
-    // The busy pointer shows while the file is written.
+    // The busy pointer shows while the file is written. The numbered name is a new file,
+    // never one that is there already.
     bool Capture(const std::string& path) override {
-        return CaptureWindowToBmp(path, window_, window_.Host()) == BmpWriteResult::Written;
+        return CaptureWindowToBmp(path, window_, window_.Host(), FileCreation::New) ==
+               BmpWriteResult::Written;
     }
 
   private:

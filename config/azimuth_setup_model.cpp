@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/ini_file.h"
+
 namespace tarvisk {
 
 AzimuthSetupModel::AzimuthSetupModel(int32_t azimuthAngle)
@@ -29,8 +31,7 @@ void AzimuthSetupModel::SpinDown() {
 }
 
 bool AzimuthSetupModel::Ok(std::string_view fieldText, std::string* warning) {
-    const std::string text(fieldText.substr(0, 6));
-    double a = std::strtod(text.c_str(), nullptr);
+    double a = ParseIniFloat(fieldText.substr(0, 6));  // a point whatever the locale
     if (!(a >= 0.0 && a < 359.8)) {
         if (warning)
             *warning = AzimuthSetupWarning;

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/named_file.h"
+
 namespace tarvisk {
 namespace {
 
@@ -205,6 +207,10 @@ std::string IniFile::GetString(std::string_view section, std::string_view key,
     return std::string(defaultText);
 }
 
+bool IniFile::HasSection(std::string_view section) const {
+    return FindSection(section) != nullptr;
+}
+
 bool IniFile::HasKey(std::string_view section, std::string_view key) const {
     const Section* s = FindSection(section);
     return s && FindKey(*s, key);
@@ -307,15 +313,18 @@ bool IniFile::Save(const std::string& path, std::string* error) const {
             std::free(real);
         }
     }
-    mode_t mode = 0644;
+    // A file that is there keeps its mode; a new one gets what the umask leaves of 0666.
+    bool keepMode = false;
+    mode_t mode = 0;
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return fail(EISDIR);
+        keepMode = true;
         mode = st.st_mode & 07777;
     }
 
-    std::string tempPath = target + ".XXXXXX";
-    int fd = ::mkstemp(tempPath.data());
+    std::string tempPath;
+    int fd = CreateTemporaryBeside(target, &tempPath);
     std::string text = ToText();
     if (fd < 0) {
         const int tempError = errno;
@@ -335,7 +344,7 @@ bool IniFile::Save(const std::string& path, std::string* error) const {
     bool ok = WriteAll(fd, text);
     int err = errno;
     // A mode we cannot set is not worth losing the settings for.
-    if (ok)
+    if (ok && keepMode)
         (void)::fchmod(fd, mode);
     if (ok && ::fsync(fd) != 0) {
         ok = false;

@@ -22,6 +22,7 @@ class IniFile {
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view defaultText) const;
     bool HasKey(std::string_view section, std::string_view key) const;
+    bool HasSection(std::string_view section) const;
 
     // Replaces the key's value, or adds the key at the end of its section, or adds the
     // section at the end of the file. Line breaks in key or value become blanks so that a
@@ -30,7 +31,8 @@ class IniFile {
     void SetString(std::string_view section, std::string_view key, std::string_view value);
 
     // Writes to a temporary file beside the target and renames it over the target, so a
-    // crash or a full disk never leaves half a file behind.
+    // crash or a full disk never leaves half a file behind. A symbolic link is written
+    // through; the file keeps its mode, and a new one gets 0666 less the umask.
     bool Save(const std::string& path, std::string* error) const;
     std::string ToText() const;
 

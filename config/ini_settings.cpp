@@ -1,5 +1,6 @@
 #include "config/ini_settings.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -8,6 +9,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
+
+#include "platform/bounded_call.h"
 
 namespace tarvisk {
 namespace {
@@ -333,8 +337,37 @@ bool ReadTarviskIni(const std::string& path, SonarSettings& settings, PortMap& p
     return ok;
 }
 
-bool WriteTarviskIni(const std::string& path, const SonarSettings& settings,
-                     const LiveCopy* liveCopyOrNull, const PortMap& ports, std::string* error) {
+namespace {
+
+struct IniUpdate {
+    std::string_view section, key;
+    std::string value;
+};
+
+// The values to store, taken on the caller's thread, so the writing can go elsewhere.
+std::vector<IniUpdate> SettingsUpdates(const SonarSettings& settings,
+                                       const LiveCopy* liveCopyOrNull) {
+    std::vector<IniUpdate> updates;
+    updates.reserve(std::size(Keys));
+    for (const KeyDef& def : Keys)
+        updates.push_back({def.section, def.name, StoredText(def, settings, liveCopyOrNull)});
+    return updates;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// A link is written through only to a settings file: one that has a section of ours. A link
+// planted at the name must not get some other file of the operator's rewritten.
+bool IsOurSettingsFile(const IniFile& ini) {
+    return ini.HasSection(SettingsSection) || ini.HasSection(OrientationSection) ||
+           ini.HasSection(PortSection);
+}
+
+bool WriteUpdates(const std::string& path, const std::vector<IniUpdate>& updates,
+                  const PortMap& ports, std::string* error) {
     // Start from the file as it is, so the operator's comments and other sections survive.
     IniFile ini;
     std::string why;
@@ -343,8 +376,44 @@ bool WriteTarviskIni(const std::string& path, const SonarSettings& settings,
             *error = why + "\nThe file was left as it was.";
         return false;
     }
-    StoreSettingsToIni(settings, liveCopyOrNull, ports, ini);
+    if (IsSymbolicLink(path) && ::access(path.c_str(), F_OK) == 0 && !IsOurSettingsFile(ini)) {
+        if (error)
+            *error = path + " is a link to a file that is not a settings file (it has no [" +
+                     std::string(SettingsSection) + "] section), so it was left as it was.";
+        return false;
+    }
+    for (const IniUpdate& u : updates)
+        ini.SetString(u.section, u.key, u.value);
+    StorePortMap(ports, ini);
     return ini.Save(path, error);
+}
+
+}  // namespace
+
+bool WriteTarviskIni(const std::string& path, const SonarSettings& settings,
+                     const LiveCopy* liveCopyOrNull, const PortMap& ports, std::string* error) {
+    return WriteUpdates(path, SettingsUpdates(settings, liveCopyOrNull), ports, error);
+}
+
+bool WriteTarviskIniWithin(std::chrono::milliseconds wait, const std::string& path,
+                           const SonarSettings& settings, const LiveCopy* liveCopyOrNull,
+                           const PortMap& ports, std::string* error) {
+    std::string why;
+    const BoundedResult result = RunWithin(
+        wait,
+        [path, updates = SettingsUpdates(settings, liveCopyOrNull), ports](std::string* e) {
+            return WriteUpdates(path, updates, ports, e);
+        },
+        &why);
+    if (result == BoundedResult::Done)
+        return true;
+    if (error)
+        *error = result == BoundedResult::Failed
+                     ? why
+                     : "The storage holding " + path + " did not answer within " +
+                           std::to_string(wait.count() / 1000) +
+                           " s; the settings of this session are not in it.";
+    return false;
 }
 
 std::string IniUnreadableText(const std::string& path, const std::string& reason) {

@@ -3,6 +3,7 @@
 // Reading validates each value against its range and falls back to the key's default
 // without a message; writing stores the operator's own values even during playback.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,8 +60,16 @@ bool ReadTarviskIni(const std::string& path, SonarSettings& settings, PortMap& p
 // Rewrites the file, keeping the comments and sections it already had. Returns false with the
 // reason when the file cannot be written, and also when it exists but cannot be read: a file
 // that could not be read is never replaced, so the operator's values are never lost.
+// A symbolic link is written through only when the file it names is a settings file (has one
+// of our sections); any other file at the end of a link is refused and left alone.
 bool WriteTarviskIni(const std::string& path, const SonarSettings& settings,
                      const LiveCopy* liveCopyOrNull, const PortMap& ports, std::string* error);
+
+// The same, on a thread of its own, waiting at most `wait`: on storage that stopped answering
+// it returns false, saying so, and the program can still close.
+bool WriteTarviskIniWithin(std::chrono::milliseconds wait, const std::string& path,
+                           const SonarSettings& settings, const LiveCopy* liveCopyOrNull,
+                           const PortMap& ports, std::string* error);
 
 // The start-up warning for a file that exists but could not be read, and the closing message
 // for leaving it alone.

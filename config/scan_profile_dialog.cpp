@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/ini_file.h"
+
 namespace tarvisk {
 
 std::string ScanFieldText(float value) {
@@ -12,8 +14,7 @@ std::string ScanFieldText(float value) {
 }
 
 float ParseScanField(std::string_view text, size_t maxChars) {
-    const std::string head(text.substr(0, maxChars));
-    return float(std::strtod(head.c_str(), nullptr));
+    return float(ParseIniFloat(text.substr(0, maxChars)));  // a point whatever the locale
 }
 
 std::string_view AutoProfileDialogModel::Title() const {

@@ -1,10 +1,15 @@
 #include "config/user_config.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/named_file.h"
 
 namespace tarvisk {
 namespace {
@@ -98,13 +103,14 @@ int32_t RoundToTen(int32_t value) {
 }
 
 bool ReadConfigFile(const std::string& path, UserConfig& config) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    // A FIFO or a device named as the configuration is refused, never waited on.
+    const int fd = OpenRegularFileForReading(path, nullptr);
+    if (fd < 0)
         return false;
     std::array<uint8_t, ConfigFileSize> bytes{};
-    const size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return ParseConfigBytes(bytes.data(), got, config);
+    const long got = ReadUpTo(fd, bytes.data(), bytes.size());
+    ::close(fd);
+    return got > 0 && ParseConfigBytes(bytes.data(), static_cast<size_t>(got), config);
 }
 
 bool ParseConfigBytes(const uint8_t* bytes, size_t size, UserConfig& config) {
@@ -148,11 +154,8 @@ std::array<uint8_t, ConfigFileSize> ConfigFileBytes(const UserConfig& config,
 
 bool WriteConfigFile(const std::string& path, const UserConfig& config) {
     const auto bytes = ConfigFileBytes(config, config.ConfigTable);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool whole = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && whole;
+    const int fd = OpenFileForWriting(path, FileCreation::Replace, nullptr);
+    return fd >= 0 && WriteAllAndClose(fd, bytes.data(), bytes.size());
 }
 
 bool LoadNamedConfiguration(UserConfig& config, SonarSettings& settings) {
@@ -185,13 +188,14 @@ bool ApplyConfigRow(const UserConfig& config, SonarSettings& settings) {
 }
 
 std::string ShortConfigName(std::string_view name) {
-    if (name.size() <= 30)
+    constexpr size_t Shown = 30;
+    constexpr std::string_view Mark = "...";
+    if (name.size() <= Shown)
         return std::string(name);
     const size_t cut = name.find_last_of("\\/");
-    // A long name without a folder still ends in something the operator recognises.
-    const std::string_view tail =
-        cut == std::string_view::npos ? name.substr(name.size() - 16) : name.substr(cut);
-    return std::string(name.substr(0, 10)) + " ..." + std::string(tail);
+    const size_t fileName = cut == std::string_view::npos ? 0 : name.size() - cut;
+    const size_t tail = std::max(Shown - Mark.size(), fileName);
+    return std::string(Mark) + std::string(name.substr(name.size() - tail));
 }
 
 std::string AbsorptionText(int32_t absorption, int32_t units) {

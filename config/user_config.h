@@ -80,8 +80,9 @@ bool LoadNamedConfiguration(UserConfig& config, SonarSettings& settings);
 // doubled in Polar mode and capped at 1000. True when Frequency changed.
 bool ApplyConfigRow(const UserConfig& config, SonarSettings& settings);
 
-// A long name as the dialogs show it: the first 10 characters, " ...", then the part from the
-// last path separator on.
+// A long name as the dialogs show it: "..." and its end, the last 27 characters or, when the
+// file's own name is longer, that name from its separator on. The start of a path says little
+// on Linux (every one begins "/home/..."); its end names the folder and the file.
 std::string ShortConfigName(std::string_view name);
 
 // Absorption in 0.01 dB/m as shown: "%04.2f" dB/m, or "%06.5f" dB/ft in feet mode.

@@ -680,7 +680,8 @@ void StatusPanel::PaintAll() {
     std::lock_guard lock(surface_.Mutex());
     const Size client = surface_.ClientSize();
     surface_.FillRect({0, 0, client.width, client.height}, PanelDarkGrey);
-    surface_.DrawRect({2, 2, 601, 511}, PanelLightGrey, 0);
+    // Right and bottom edges exclusive: the frame ends at (599, 509), beside the colour bar.
+    surface_.DrawRect({2, 2, 600, 510}, PanelLightGrey, 0);
     surface_.FillRect(layout_.logoBackground, PanelDarkGrey);
     surface_.DrawLogo(layout_.logo);
     DrawColourBar();

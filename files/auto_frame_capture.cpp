@@ -15,7 +15,7 @@ std::string NextFrameCapturePath(const std::string& playbackPath) {
     const std::string folder = stemPath.parent_path().string();
     const std::string prefix = stemPath.filename().string();
     const int32_t number = NextSequenceNumber(folder, prefix, ".BMP");
-    return stem + SequenceFileName("", number, ".BMP");
+    return number == 0 ? std::string() : stem + SequenceFileName("", number, ".BMP");
 }
 
 void AutoFrameCapture::ExamineShot(const std::string& playbackPath) {
@@ -44,6 +44,12 @@ void AutoFrameCapture::ExamineShot(const std::string& playbackPath) {
 
 void AutoFrameCapture::CaptureFrame(const std::string& playbackPath) {
     const std::string path = NextFrameCapturePath(playbackPath);
+    if (path.empty()) {
+        const std::filesystem::path stem(playbackPath.substr(0, playbackPath.size() - 4));
+        ui_.ShowStripMessage(
+            NumbersUsedUpText(stem.parent_path().string(), stem.filename().string(), ".BMP"));
+        return;
+    }
     ui_.ShowStripMessage(path);
     ui_.PauseMilliseconds(FrameCaptureNamePauseMs);
     ui_.ClearStrip();

@@ -33,7 +33,8 @@ inline constexpr std::string_view FrameCaptureStopText = "&Auto Frame Capture St
 inline constexpr int32_t FrameCaptureNamePauseMs = 1500;
 
 // The next capture name for a playback file: its path without the last four characters (the
-// extension), "-", the next free four-digit number, ".BMP", in the file's folder.
+// extension), "-", the next free four-digit number, ".BMP", in the file's folder; empty when
+// the numbers have run out.
 std::string NextFrameCapturePath(const std::string& playbackPath);
 
 class AutoFrameCapture {

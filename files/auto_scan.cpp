@@ -1,7 +1,5 @@
 #include "files/auto_scan.h"
 
-#include <filesystem>
-
 #include "files/xyz_file_name.h"
 #include "imaging/grid.h"
 
@@ -66,8 +64,8 @@ void AutoScan::RunAutoAzimuthDialog() {
     if (settings_.RunMode == 0 && imaging_.AutoProfileRunning == 1) {
         ui_.SetVerticalScanMenuEnabled(false);
         CloseXyz();
-        if (settings_.AutoAzimuthXYZ == 1)
-            OpenNewXyz();
+        if (settings_.AutoAzimuthXYZ == 1 && OpenNewXyz())
+            ui_.ShowFileWritten(xyz_.Path());
         sweepTotal_ =
             AzimuthSweepTotal(settings_.AutoAzimuthStartAngle, settings_.AutoAzimuthStopAngle);
         sweepDone_ = 0;
@@ -177,23 +175,35 @@ void AutoScan::SaveSweep() {
     const std::span<const ProfileRecordBytes> entries = LoggedRecords(log_);
     if (settings_.AutoProfileXYZ == 1 && OpenNewXyz()) {
         const XyzOptions options = XyzOptionsFrom(settings_);
-        WriteXyz(AutoProfileVertical != 0 ? FormatVerticalProfile(entries, options)
-                                          : FormatHorizontalProfile(entries, options));
+        const std::string path = xyz_.Path();
+        const bool written =
+            WriteXyz(AutoProfileVertical != 0 ? FormatVerticalProfile(entries, options)
+                                              : FormatHorizontalProfile(entries, options));
         CloseXyz();
+        if (written)
+            ui_.ShowFileWritten(path);
     }
     if (settings_.AutoProfileBMP == 1) {
-        const std::string prefix = DateNamePrefix(scanLink_.DateText());
-        const std::string name =
-            SequenceFileName(prefix, NextSequenceNumber(folder_, prefix, ".BMP"), ".BMP");
-        const std::string path =
-            folder_.empty() ? name : (std::filesystem::path(folder_) / name).string();
-        if (!ui_.CaptureScreen(path))
+        const std::string folder = folder_.Get();
+        const std::string path = NextScanCapturePath(folder, scanLink_.DateText());
+        if (path.empty())
+            ui_.ShowScanMessage(
+                NumbersUsedUpText(folder, DateNamePrefix(scanLink_.DateText()), ".BMP"));
+        else if (ui_.CaptureScreen(path))
+            ui_.ShowFileWritten(path);
+        else
             ui_.ShowScanMessage("Cannot save the screen capture " + path);
     }
 }
 
 bool AutoScan::OpenNewXyz() {
-    const std::string path = NextXyzFilePath(folder_, scanLink_.DateText());
+    const std::string folder = folder_.Get();
+    const std::string path = NextXyzFilePath(folder, scanLink_.DateText());
+    if (path.empty()) {
+        ui_.ShowScanMessage(
+            NumbersUsedUpText(folder, DateNamePrefix(scanLink_.DateText()), ".XYZ"));
+        return false;
+    }
     if (xyz_.Open(path))
         return true;
     // The scan goes on, but the operator must know this sweep is not being kept.
@@ -201,10 +211,12 @@ bool AutoScan::OpenNewXyz() {
     return false;
 }
 
-void AutoScan::WriteXyz(const std::string& text) {
+bool AutoScan::WriteXyz(const std::string& text) {
     const std::string path = xyz_.Path();
-    if (!xyz_.Write(text))
-        ui_.ShowScanMessage("Cannot write " + path);
+    if (xyz_.Write(text))
+        return true;
+    ui_.ShowScanMessage("Cannot write " + path);
+    return false;
 }
 
 void AutoScan::AdvanceAzimuth() {

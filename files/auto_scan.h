@@ -13,6 +13,7 @@
 #include "config/scan_profile_dialog.h"
 #include "files/auto_scan_sweep.h"
 #include "files/xyz_export.h"
+#include "files/xyz_file_name.h"
 #include "head/head_link.h"
 #include "imaging/imaging_state.h"
 #include "imaging/profile_record_table.h"
@@ -41,6 +42,8 @@ class AutoScanUi {
     virtual void ShowScanComplete() {}
     // A line in the message strip under the image (a file that could not be written).
     virtual void ShowScanMessage(std::string_view text) { (void)text; }
+    // The name of a file the scan has just written (or opened, for the azimuth run's file).
+    virtual void ShowFileWritten(std::string_view path) { (void)path; }
     // A screen capture under this name, with the hourglass showing; false when not written.
     virtual bool CaptureScreen(const std::string& path) {
         (void)path;
@@ -77,8 +80,9 @@ class AutoScan {
     AutoScan(SonarSettings& settings, HeadLink& link, ImagingState& imaging,
              ProfileRecordTable& log, SonarDrawing& drawing, ScanLink& scanLink, AutoScanUi& ui);
 
-    // Where the generated files go; empty is the current folder.
-    void SetOutputFolder(std::string folder) { folder_ = std::move(folder); }
+    // Where the generated files go; empty is the current folder. Any thread.
+    void SetOutputFolder(std::string folder) { folder_.Set(std::move(folder)); }
+    ProductFolder& OutputFolder() { return folder_; }
 
     // Acquisition thread: the requested dialogs.
     void RunAutoProfileDialog(bool vertical);
@@ -108,7 +112,7 @@ class AutoScan {
     void FollowDrivePosition();
     void WriteAzimuthBlock();
     bool OpenNewXyz();
-    void WriteXyz(const std::string& text);
+    bool WriteXyz(const std::string& text);
     void SyncScanFlag();
 
     SonarSettings& settings_;
@@ -118,7 +122,7 @@ class AutoScan {
     SonarDrawing& drawing_;
     ScanLink& scanLink_;
     AutoScanUi& ui_;
-    std::string folder_;
+    ProductFolder folder_;
 
     AutoProfileRunState profileRun_;
     SharedInt autoAzimuthOn_{0};

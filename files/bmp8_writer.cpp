@@ -1,7 +1,10 @@
 #include "files/bmp8_writer.h"
 
-#include <cstdio>
+#include <unistd.h>
+
 #include <vector>
+
+#include "platform/named_file.h"
 
 namespace tarvisk {
 
@@ -53,11 +56,13 @@ bool WriteBmp8(const std::string& path, std::span<const uint8_t> pixels, int32_t
         out.insert(out.end(), row, row + width);
         out.insert(out.end(), stride - static_cast<uint32_t>(width), 0);
     }
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
+    const int fd = OpenFileForWriting(path, FileCreation::Replace, nullptr);
+    if (fd < 0)
         return false;
-    const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    return std::fclose(f) == 0 && ok;
+    if (WriteAllAndClose(fd, out.data(), out.size()))
+        return true;
+    ::unlink(path.c_str());  // a cut picture must not pass for a frame
+    return false;
 }
 
 }  // namespace tarvisk

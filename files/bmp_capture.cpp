@@ -1,9 +1,9 @@
 #include "files/bmp_capture.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
-#include <memory>
 
 namespace tarvisk {
 
@@ -18,10 +18,6 @@ void Put32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 }  // namespace
 
@@ -53,17 +49,17 @@ bool HasBmpExtension(std::string_view path) {
     return ext.rfind("bmp", 0) == 0;
 }
 
-BmpWriteResult WriteBmpFile(const std::string& path, const WindowPicture& picture) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file)
-        return BmpWriteResult::CannotCreate;
+namespace {
+
+// The whole file in memory (under a megabyte for the window), so it goes out in one write.
+std::vector<uint8_t> BmpFileBytes(const WindowPicture& picture) {
     const int32_t w = picture.width, h = picture.height;
-    if (w <= 0 || h <= 0 || picture.pixels.size() < static_cast<size_t>(w) * static_cast<size_t>(h))
-        return BmpWriteResult::WriteFailed;
     const auto headers = BuildBmpHeaders(w, h);
-    bool ok = std::fwrite(headers.data(), 1, headers.size(), file.get()) == headers.size();
-    std::vector<uint8_t> row(static_cast<size_t>(BmpRowLength(w)), 0);
-    for (int32_t y = h - 1; ok && y >= 0; --y) {
+    const size_t rowLength = static_cast<size_t>(BmpRowLength(w));
+    std::vector<uint8_t> bytes(headers.size() + rowLength * static_cast<size_t>(h), 0);
+    std::copy(headers.begin(), headers.end(), bytes.begin());
+    uint8_t* row = bytes.data() + headers.size();
+    for (int32_t y = h - 1; y >= 0; --y, row += rowLength) {
         const uint32_t* src =
             picture.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
         for (int32_t x = 0; x < w; ++x) {
@@ -71,28 +67,61 @@ BmpWriteResult WriteBmpFile(const std::string& path, const WindowPicture& pictur
             row[3 * x + 1] = static_cast<uint8_t>(src[x] >> 8);
             row[3 * x + 2] = static_cast<uint8_t>(src[x] >> 16);
         }
-        ok = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
     }
-    std::FILE* raw = file.release();
-    ok = (std::fclose(raw) == 0) && ok;
+    return bytes;
+}
+
+bool IsWholePicture(const WindowPicture& p) {
+    return p.width > 0 && p.height > 0 &&
+           p.pixels.size() >= static_cast<size_t>(p.width) * static_cast<size_t>(p.height);
+}
+
+// Writes into the open file; a file that did not get every byte is removed, so a cut capture
+// never passes for a good one.
+BmpWriteResult WriteOpenBmp(int fd, const std::string& path, const WindowPicture& picture) {
+    bool ok = IsWholePicture(picture);
+    if (ok) {
+        const std::vector<uint8_t> bytes = BmpFileBytes(picture);
+        ok = WriteAllAndClose(fd, bytes.data(), bytes.size());
+    } else {
+        ::close(fd);
+    }
+    if (!ok)
+        ::unlink(path.c_str());
     return ok ? BmpWriteResult::Written : BmpWriteResult::WriteFailed;
 }
 
+}  // namespace
+
+BmpWriteResult WriteBmpFile(const std::string& path, const WindowPicture& picture,
+                            FileCreation how) {
+    const int fd = OpenFileForWriting(path, how, nullptr);
+    if (fd < 0)
+        return BmpWriteResult::CannotCreate;
+    return WriteOpenBmp(fd, path, picture);
+}
+
 BmpWriteResult CaptureWindowToBmp(const std::string& path, WindowGrabber& grabber,
-                                  WindowServices& services) {
-    {
-        // Probe first: a name that cannot be created ends the capture before anything is taken.
-        std::unique_ptr<std::FILE, FileCloser> probe(std::fopen(path.c_str(), "ab"));
-        if (!probe)
-            return BmpWriteResult::CannotCreate;
+                                  WindowServices& services, FileCreation how,
+                                  std::string* failure) {
+    // Opened first: a name that cannot be created ends the capture before anything is taken.
+    std::string why;
+    const int fd = OpenFileForWriting(path, how, &why);
+    if (fd < 0) {
+        if (failure)
+            *failure = why;
+        return BmpWriteResult::CannotCreate;
     }
     services.SetBusyCursor(true);
     const WindowPicture picture = grabber.GrabWholeWindow();
-    const BmpWriteResult result = WriteBmpFile(path, picture);
+    const BmpWriteResult result = WriteOpenBmp(fd, path, picture);
     services.SetBusyCursor(false);
     if (result == BmpWriteResult::WriteFailed) {
         const std::string text = "Could not write the whole picture to\n" + path;
-        services.ShowMessage("Save Screen As", text, MessageKind::Warning);
+        if (failure)
+            *failure = text;
+        else
+            services.ShowMessage("Save Screen As", text, MessageKind::Warning);
     }
     return result;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/named_file.h"
 #include "platform/window_services.h"
 
 namespace tarvisk {
@@ -42,14 +43,19 @@ bool HasBmpExtension(std::string_view path);
 
 enum class BmpWriteResult { Written, CannotCreate, WriteFailed };
 
-// Creates (or replaces) the file and writes the picture.
-BmpWriteResult WriteBmpFile(const std::string& path, const WindowPicture& picture);
+// Creates (or replaces) the file and writes the picture. A file that could not be written
+// whole is removed.
+BmpWriteResult WriteBmpFile(const std::string& path, const WindowPicture& picture,
+                            FileCreation how = FileCreation::Replace);
 
 // Takes the picture with the busy cursor showing and writes it. A file that cannot be created
-// ends the capture silently; a file that could not be written whole is reported, because a
-// truncated capture would otherwise pass for a good one.
+// ends the capture silently; a file that could not be written whole is removed and reported,
+// in a message box, or in *failure when the caller tells the operator itself (a scripted run,
+// where nobody may be there to close a box). *failure also says why a file was not created.
 BmpWriteResult CaptureWindowToBmp(const std::string& path, WindowGrabber& grabber,
-                                  WindowServices& services);
+                                  WindowServices& services,
+                                  FileCreation how = FileCreation::Replace,
+                                  std::string* failure = nullptr);
 
 // "&Save Screen...": asks for the name, checks the extension, captures.
 // Returns the path written, or empty.

@@ -5,7 +5,7 @@
 namespace tarvisk {
 
 bool Copier::Start(const std::string& path) {
-    titlePath_ = LowerCasePath(path);
+    titlePath_ = path;
     lastShownDropped_ = 0;
     copying_ = writer_.Open(path);
     return copying_;

@@ -1,6 +1,10 @@
 #include "files/file_commands.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "files/record_writer.h"
 
@@ -8,7 +12,8 @@ namespace tarvisk {
 
 namespace {
 constexpr std::string_view SameFileText = "The copy cannot be written over the file being played.";
-}
+constexpr std::string_view NothingToPlayText = "No whole record in this file: playback is on hold.";
+}  // namespace
 
 FileCommands::FileCommands(SonarSettings& settings, ExpectedReply& expected, ReplyBuffer& reply,
                            FileUi& ui, PlaybackHooks& hooks)
@@ -42,7 +47,7 @@ bool FileCommands::StartRecording(const std::string& path) {
     }
     if (!recorder_.Start(path))
         return false;
-    FormatFileTitle(title_, "Recording to", LowerCasePath(path), -1);
+    FormatFileTitle(title_, "Recording to", path, -1);
     ui_.SetWindowTitle(title_.data());
     ui_.SetMenuItemText(MenuRecord, RecordStopText);
     return true;
@@ -51,9 +56,12 @@ bool FileCommands::StartRecording(const std::string& path) {
 void FileCommands::StopRecording() {
     if (!recorder_.IsRecording())
         return;
-    const std::string path = LowerCasePath(recorder_.Path());
+    const std::string path = recorder_.Path();
     const WriterReport report = recorder_.Stop();
-    ui_.ShowInformation(path + WriterReportText(report), CloseRecordCaption);
+    if (const std::string lost = WriterReportText(report); !lost.empty())
+        ui_.ReportLoss(path + lost, CloseRecordCaption);
+    else
+        ui_.ShowInformation(path, CloseRecordCaption);
     ui_.SetWindowTitle(WindowTitle);
     ui_.SetMenuItemText(MenuRecord, RecordStartText);
 }
@@ -78,10 +86,13 @@ bool FileCommands::OpenPlaybackFile(const std::string& path) {
         ui_.ShowWarning(BadExtensionText, PlaybackDialogTitle);
         return false;
     }
-    const std::string special = NonRegularFileText(path);
-    const bool opened = special.empty() && player_.Open(path);
+    std::string refusal = NonRegularFileText(path);
+    // A file that is not there, or may not be read, is not one of the wrong type: say which.
+    if (refusal.empty() && ::access(path.c_str(), R_OK) != 0)
+        refusal = "Cannot open " + path + ": " + std::strerror(errno);
+    const bool opened = refusal.empty() && player_.Open(path);
     if (!opened) {
-        ui_.ShowWarning(special.empty() ? std::string(BadMagicText) : special, PlaybackDialogTitle);
+        ui_.ShowWarning(refusal.empty() ? std::string(BadMagicText) : refusal, PlaybackDialogTitle);
         std::snprintf(title_.data(), title_.size(), "%s - [%s]", WindowTitle.data(), "No File");
         ui_.SetWindowTitle(title_.data());
     } else {
@@ -123,7 +134,7 @@ bool FileCommands::StartCopy(const std::string& path) {
     }
     if (!copier_.Start(path))
         return false;
-    FormatFileTitle(title_, "Copying to", LowerCasePath(path), -1);
+    FormatFileTitle(title_, "Copying to", path, -1);
     ui_.SetWindowTitle(title_.data());
     ui_.SetMenuItemText(MenuCopy, CopyStopText);
     return true;
@@ -132,9 +143,12 @@ bool FileCommands::StartCopy(const std::string& path) {
 void FileCommands::StopCopy() {
     if (!copier_.IsCopying())
         return;
-    const std::string path = LowerCasePath(copier_.Path());
+    const std::string path = copier_.Path();
     const WriterReport report = copier_.Stop();
-    ui_.ShowInformation(path + WriterReportText(report), CloseCopyCaption);
+    if (const std::string lost = WriterReportText(report); !lost.empty())
+        ui_.ReportLoss(path + lost, CloseCopyCaption);
+    else
+        ui_.ShowInformation(path, CloseCopyCaption);
     ui_.SetWindowTitle(player_.PlaybackTitle());
     ui_.SetMenuItemText(MenuCopy, CopyStartText);
 }
@@ -143,7 +157,7 @@ void FileCommands::CloseAll() {
     StopRecording();
     StopCopy();
     player_.Close();
-    player_.ClearReverseAvailable();
+    player_.ClearReverse();
 }
 
 void FileCommands::CheckWriters() {
@@ -164,7 +178,17 @@ bool FileCommands::PlaybackRunning() const {
 int32_t FileCommands::PlayStep() {
     if (!PlaybackRunning())
         return 0;
-    return player_.Step() == StepResult::Shown ? PlotSpeedDelayMs(settings_.PlotSpeed) : 0;
+    const StepResult result = player_.Step();
+    if (result == StepResult::EndOfFile && player_.NothingToPlay()) {
+        // Hold, as the operator would: the window idles instead of searching the file again
+        // and again, and clearing Hold tries once more.
+        settings_.Hold = 1;
+        ui_.RedrawHoldControl();
+        ui_.ShowFileStatus(NothingToPlayText);
+        ui_.ShowWarning(NothingToPlayText, PlaybackDialogTitle);
+        return 0;
+    }
+    return result == StepResult::Shown ? PlotSpeedDelayMs(settings_.PlotSpeed) : 0;
 }
 
 void FileCommands::ToggleReverse() {

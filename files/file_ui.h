@@ -58,8 +58,15 @@ class FileUi {
     virtual void MarkPanelForRedraw() = 0;  // every status-panel readout
     virtual void RedrawGpsReadout() = 0;
     virtual void ClearSonarImage() = 0;
+    // A closed recording or copy that did not keep everything: said on stderr too, since
+    // a close asked for by a signal or a script has nobody to read a box.
+    virtual void ReportLoss(std::string_view text, std::string_view caption) {
+        ShowWarning(text, caption);
+    }
     // The status line under the image (records the disk could not take); any thread.
     virtual void ShowFileStatus(std::string_view /*text*/) {}
+    // The "Hold" readout, after playback put itself on hold.
+    virtual void RedrawHoldControl() {}
 };
 
 // What a playback step asks of the rest of the program around the shot it plays.

@@ -22,7 +22,8 @@ struct DamagedStretch {
 struct KsdSummary {
     bool Opened = false;
     int64_t FileSize = 0;
-    int64_t Records = 0;
+    bool StartsWithMagic = false;  // what playback asks of a file before it opens it
+    int64_t Records = 0;  // whole records; the size-code and reply-type tallies add up to it
     std::array<int64_t, RecordSizeCodeCount> SizeCodes{};
     std::array<int64_t, 256> ReplyTypes{};
     int64_t GpsRecords = 0;

@@ -79,6 +79,73 @@ bool RecordReader::ReadRecord(int64_t offset, RecordBytes& out, RecordHeader& he
                   body) == body;
 }
 
+size_t HiddenRecordStart(std::span<const uint8_t> record) {
+    size_t end = record.size();
+    size_t earliest = 0;
+    for (;;) {
+        size_t found = 0;
+        for (int32_t code = 0; code < RecordSizeCodeCount && !found; ++code) {
+            for (const bool gps : {false, true}) {
+                const size_t size = static_cast<size_t>(RecordSizeFor(code, gps));
+                if (size >= end)
+                    continue;
+                const size_t at = end - size;
+                const uint8_t* p = record.data() + at;
+                if (p[0] == 'K' && p[1] == 'S' && p[2] == 'D' &&
+                    CheckRecordHeader(record.subspan(at, RecordHeaderSize)) == HeaderCheck::Ok &&
+                    static_cast<size_t>(ReadBigEndian16(p + 4)) == size) {
+                    found = at;
+                    break;
+                }
+            }
+        }
+        // A record hidden in front of the one just found ends where that one starts.
+        if (!found)
+            return earliest;
+        earliest = end = found;
+    }
+}
+
+size_t FirstWholeRecordIn(std::span<const uint8_t> bytes, size_t from, size_t to,
+                          int64_t fileBytes) {
+    if (bytes.size() < RecordHeaderSize)
+        return 0;
+    to = std::min(to, bytes.size() - RecordHeaderSize + 1);
+    for (size_t i = from; i < to; ++i) {
+        const void* k = std::memchr(bytes.data() + i, 'K', to - i);
+        if (!k)
+            return 0;
+        i = static_cast<size_t>(static_cast<const uint8_t*>(k) - bytes.data());
+        const uint8_t* p = bytes.data() + i;
+        if (p[1] == 'S' && p[2] == 'D' &&
+            CheckRecordHeader(bytes.subspan(i, RecordHeaderSize)) == HeaderCheck::Ok &&
+            static_cast<int64_t>(i) + ReadBigEndian16(p + 4) <= fileBytes)
+            return i;
+    }
+    return 0;
+}
+
+RecordRead RecordReader::ReadCheckedRecord(int64_t offset, RecordBytes& out, RecordHeader& header,
+                                           int64_t& cutAt) const {
+    if (!ReadRecord(offset, out, header))
+        return RecordRead::NotARecord;
+    const size_t size = static_cast<size_t>(header.RecordSize);
+    if (const size_t hidden = HiddenRecordStart(std::span<const uint8_t>(out.data(), size))) {
+        cutAt = offset + static_cast<int64_t>(hidden);
+        return RecordRead::CutShort;
+    }
+    const int64_t end = offset + static_cast<int64_t>(size);
+    if (end < size_ && !IsWholeRecordAt(end)) {
+        // Damage after a whole record, or a record cut short by the next one.
+        const RecordSearch inside = SearchForward(offset + 1, static_cast<int64_t>(size) - 1);
+        if (inside.found > offset) {
+            cutAt = inside.found;
+            return RecordRead::CutShort;
+        }
+    }
+    return RecordRead::Whole;
+}
+
 int64_t RecordReader::FindRecordStart(int64_t offset) const {
     if (offset < 0)
         offset = 0;

@@ -10,6 +10,24 @@
 
 namespace tarvisk {
 
+// Where, inside the bytes of one record, whole records begin that end exactly where the record
+// ends: the record was cut short and the recording went on, so its stated length hides them.
+// The offset (from the record's start) of the earliest, or 0 when there is none.
+size_t HiddenRecordStart(std::span<const uint8_t> record);
+
+// The first offset in [from, to) of bytes that start a whole record (a header that checks, and
+// a record that ends within fileBytes, the bytes of the file from bytes[0] on); 0 when none.
+// Only offsets whose header lies inside `bytes` are looked at.
+size_t FirstWholeRecordIn(std::span<const uint8_t> bytes, size_t from, size_t to,
+                          int64_t fileBytes);
+
+// What a checked read found at an offset.
+enum class RecordRead {
+    Whole,
+    NotARecord,  // a short or unplayable header, or a body past the end of the file
+    CutShort,    // it reads whole, but a record begins inside it: it is damage up to there
+};
+
 // One bounded piece of a search for a whole record.
 struct RecordSearch {
     bool done = false;   // a record was found, or nothing is left to look at
@@ -37,6 +55,12 @@ class RecordReader {
     // Reads the whole record at offset into out. False when the header is short or not
     // playable, or the body is short: all of these end playback as the end of the file does.
     bool ReadRecord(int64_t offset, RecordBytes& out, RecordHeader& header) const;
+
+    // ReadRecord, and a check that the record is what it claims: one whose stated length hides
+    // whole records, or runs over the start of one while the bytes after it are no record, was
+    // cut short; cutAt is then where the record after it begins.
+    RecordRead ReadCheckedRecord(int64_t offset, RecordBytes& out, RecordHeader& header,
+                                 int64_t& cutAt) const;
 
     // The offset of the first playable record header at or after offset, or Size() when none
     // follows. A "KSD" inside echo data is passed over because its header does not check.

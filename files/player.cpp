@@ -40,6 +40,9 @@ bool Player::Open(const std::string& path) {
     recordStart_ = -1;
     arrivedBackward_ = false;
     noRecordFrom_ = -1;
+    recordsThisPass_ = 0;
+    passFromStart_ = true;
+    nothingToPlay_ = false;
     return true;
 }
 
@@ -48,9 +51,9 @@ void Player::Close() {
 }
 
 std::string_view Player::PlaybackTitle() {
-    const std::string lower = LowerCasePath(path_);
+    // The path as the file system has it: a lower-cased one names another file on Linux.
     std::snprintf(title_.data(), title_.size(), "%s - Playback of %.300s", WindowTitle.data(),
-                  lower.c_str());
+                  path_.c_str());
     return title_.data();
 }
 
@@ -72,16 +75,17 @@ StepResult Player::Step() {
     }
     // The settings change only once the whole record is in: a torn record restores nothing.
     RecordHeader header;
-    if (!reader_.ReadRecord(offset_, record_, header)) {
+    if (!ReadAtOffset(header)) {
         BeginResync();
         const Found found = SearchPiece();
         if (found == Found::Pending)
             return StepResult::Searching;
-        if (found == Found::Nothing || !reader_.ReadRecord(offset_, record_, header)) {
+        if (found == Found::Nothing || !ReadAtOffset(header)) {
             EndOfFile();
             return StepResult::EndOfFile;
         }
     }
+    ++recordsThisPass_;
     recordStart_ = offset_;
     arrivedBackward_ = false;
     offset_ += header.RecordSize;
@@ -129,6 +133,24 @@ StepResult Player::Step() {
         copier_.CopyRecord(record_, header.RecordSize, reply_, PlaybackTitle());
     hooks_.ExamineFrame();
     return result;
+}
+
+bool Player::ReadAtOffset(RecordHeader& header) {
+    // A record cut short is damage: play the record that begins inside it instead. Each hop
+    // moves forward, and a handful covers any file a recorder could leave.
+    for (int hops = 0; hops < 16; ++hops) {
+        int64_t cutAt = 0;
+        switch (reader_.ReadCheckedRecord(offset_, record_, header, cutAt)) {
+            case RecordRead::Whole:
+                return true;
+            case RecordRead::NotARecord:
+                return false;
+            case RecordRead::CutShort:
+                offset_ = cutAt;
+                break;
+        }
+    }
+    return false;
 }
 
 void Player::StepBack(int32_t backLink) {
@@ -229,6 +251,10 @@ Player::Found Player::SearchPiece() {
 }
 
 void Player::EndOfFile() {
+    // A whole pass from the start without a record: there is nothing to play.
+    nothingToPlay_ = passFromStart_ && recordsThisPass_ == 0;
+    passFromStart_ = true;
+    recordsThisPass_ = 0;
     offset_ = 0;
     search_ = Search::None;
     recordStart_ = -1;
@@ -255,6 +281,7 @@ void Player::Seek(int32_t sliderValue) {
     search_ = Search::Forward;
     searchAt_ = searchStart_ = at;
     recordStart_ = -1;
+    passFromStart_ = false;
     arrivedBackward_ = false;
     if (SearchPiece() == Found::Nothing)
         offset_ = reader_.Size();

@@ -42,12 +42,20 @@ class Player {
     // Slider value 1..99 moves to the first record at or after that share of the file.
     void Seek(int32_t sliderValue);
     bool Searching() const { return search_ != Search::None; }
+    // The last end of the file closed a whole pass from its start that found no record (an
+    // empty file, or one of nothing but damage): stepping on would only spin.
+    bool NothingToPlay() const { return nothingToPlay_; }
 
     // The operator's backward switch; only takes when the file allows it.
     void SetReverse(bool on);
     bool Reverse() const { return reverse_; }
     bool ReverseAvailable() const { return reverseAvailable_; }
-    void ClearReverseAvailable() { reverseAvailable_ = false; }
+    // Leaving playback: nothing of the backward play is left for live shots to follow.
+    void ClearReverse() {
+        reverseAvailable_ = false;
+        reverse_ = false;
+        lastBackLink_ = 0;
+    }
     // Stepping backwards as the pipeline sees it (drawing direction inverted).
     bool SteppingBackwards() const { return reverse_ && lastBackLink_ != 0; }
 
@@ -63,7 +71,7 @@ class Player {
     PlayedRecordState& Played() { return played_; }
     const RecordBytes& Record() const { return record_; }
     RecordReader& Reader() { return reader_; }
-    // "Tarvisk Digital Sonar - Playback of <path in lower case>"
+    // "Tarvisk Digital Sonar - Playback of <path>"
     std::string_view PlaybackTitle();
 
   private:
@@ -71,6 +79,9 @@ class Player {
     enum class Found { Pending, Record, Nothing };
 
     void EndOfFile();
+    // Reads the record at offset_, moving past records found cut short; false when none is
+    // there.
+    bool ReadAtOffset(RecordHeader& header);
     void StepBack(int32_t backLink);
     // After a record that did not read: look for the next whole one in the playing direction.
     void BeginResync();
@@ -103,6 +114,9 @@ class Player {
     int64_t backFrom_ = 0;      // the record a backward step left
     bool arrivedBackward_ = false;
     int64_t noRecordFrom_ = -1;  // no whole record at or after this (a damaged tail)
+    int64_t recordsThisPass_ = 0;
+    bool passFromStart_ = true;  // false after a slider jump, until the next end of the file
+    bool nothingToPlay_ = false;
     std::array<char, 400> title_{};
 };
 

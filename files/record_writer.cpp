@@ -298,18 +298,13 @@ std::string_view RecordWriter::FailureText() const {
     return openFailure_.data();
 }
 
-std::string LowerCasePath(std::string_view path) {
-    std::string lower(path);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
-
 bool HasSonarFileExtension(std::string_view path) {
     size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || path.size() - dot - 1 < 3)
         return false;
-    std::string ext = LowerCasePath(path.substr(dot + 1, 3));
+    std::string ext(path.substr(dot + 1, 3));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext == "ksd";
 }
 

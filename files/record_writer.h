@@ -101,8 +101,6 @@ class RecordWriter {
     std::function<void(int64_t)> syncObserver_;
 };
 
-// The lower-case form of a path (titles show paths this way).
-std::string LowerCasePath(std::string_view path);
 // The extension rule of the sonar file dialogs: the first three characters after the last
 // point, in any letter case, are "ksd".
 bool HasSonarFileExtension(std::string_view path);

@@ -45,7 +45,7 @@ Recorder::Recorder(SonarSettings& settings, FileUi& ui) : settings_(settings), u
 
 bool Recorder::Start(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex_);
-    titlePath_ = LowerCasePath(path);
+    titlePath_ = path;
     lastShownDropped_ = 0;
     recording_ = writer_.Open(path);
     return recording_;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/named_file.h"
+
 namespace tarvisk {
 
 namespace {
@@ -242,7 +244,7 @@ std::string FormatAzimuthBlock(std::span<const ProfileRecordBytes> log, const Xy
 
 bool XyzFile::Open(const std::string& path) {
     Close();
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    fd_ = OpenFileForWriting(path, FileCreation::New, nullptr);
     if (fd_ < 0)
         return false;
     path_ = path;

@@ -46,7 +46,7 @@ class XyzFile {
     XyzFile(const XyzFile&) = delete;
     XyzFile& operator=(const XyzFile&) = delete;
 
-    // Creates the file, replacing one of the same name.
+    // Creates a new file: false when the name is taken (also by a link) or cannot be created.
     bool Open(const std::string& path);
     bool IsOpen() const { return fd_ >= 0; }
     // False when the text did not reach the file whole (a full disk, for example).

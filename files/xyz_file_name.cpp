@@ -37,7 +37,7 @@ int32_t NextSequenceNumber(const std::string& folder, std::string_view prefix,
         if (n > largest)
             largest = n;
     }
-    return largest >= MaxSequenceNumber ? MaxSequenceNumber : largest + 1;
+    return largest >= MaxSequenceNumber ? 0 : largest + 1;
 }
 
 std::string SequenceFileName(std::string_view prefix, int32_t number, std::string_view extension) {
@@ -50,6 +50,18 @@ std::string SequenceFileName(std::string_view prefix, int32_t number, std::strin
     return name;
 }
 
+std::string NumbersUsedUpText(const std::string& folder, std::string_view prefix,
+                              std::string_view extension) {
+    std::string text = "No file written: ";
+    text += prefix;
+    text += "-9999";
+    text += extension;
+    text += " exists in ";
+    text += folder.empty() ? std::string(".") : folder;
+    text += " and the numbers have run out";
+    return text;
+}
+
 std::string DateNamePrefix(std::string_view dateText) {
     if (dateText.size() < 11)
         return {};
@@ -60,11 +72,41 @@ std::string DateNamePrefix(std::string_view dateText) {
     return prefix;
 }
 
-std::string NextXyzFilePath(const std::string& folder, std::string_view dateText) {
+namespace {
+
+std::string NextDatedPath(const std::string& folder, std::string_view dateText,
+                          std::string_view extension) {
     const std::string prefix = DateNamePrefix(dateText);
-    const std::string name =
-        SequenceFileName(prefix, NextSequenceNumber(folder, prefix, ".XYZ"), ".XYZ");
+    const int32_t number = NextSequenceNumber(folder, prefix, extension);
+    if (number == 0)
+        return {};  // the numbers have run out: the caller says so and writes nothing
+    const std::string name = SequenceFileName(prefix, number, extension);
     return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
+}
+
+}  // namespace
+
+std::string NextXyzFilePath(const std::string& folder, std::string_view dateText) {
+    return NextDatedPath(folder, dateText, ".XYZ");
+}
+
+std::string NextScanCapturePath(const std::string& folder, std::string_view dateText) {
+    return NextDatedPath(folder, dateText, ".BMP");
+}
+
+void ProductFolder::ChooseFileIn(const std::string& chosenPath) {
+    const std::filesystem::path folder = std::filesystem::path(chosenPath).parent_path();
+    Set(folder.string());
+}
+
+void ProductFolder::Set(std::string folder) {
+    std::lock_guard lock(mutex_);
+    folder_ = std::move(folder);
+}
+
+std::string ProductFolder::Get() const {
+    std::lock_guard lock(mutex_);
+    return folder_;
 }
 
 }  // namespace tarvisk

@@ -146,19 +146,29 @@ XyzReprocessResult ReprocessToXyz(const XyzReprocessRequest& request,
     }
 
     bool writeFailed = false;
+    // The live table stops counting at 1200 entries, one sweep's worth; a recording holds many
+    // sweeps, so the log of a file or block is gathered here, table by table.
+    std::vector<ProfileRecordBytes> log;
+    auto gather = [&] {
+        const auto entries = LoggedRecords(pb->profileRecords);
+        log.insert(log.end(), entries.begin(), entries.end());
+        pb->profileRecords.Clear();
+    };
     auto emit = [&](const std::string& text) {
         if (!write(text))
             writeFailed = true;
         ++result.blocks;
+        // The first and the last entry of a log are never written.
+        result.written += log.size() >= 3 ? static_cast<int64_t>(log.size()) - 2 : 0;
     };
     std::function<void()> positionChanged;
     ReprocessHooks hooks(*pb, request, positionChanged);
     positionChanged = [&] {
         // The shots logged so far were all taken at the previous drive position.
-        const auto entries = LoggedRecords(pb->profileRecords);
-        if (hooks.DrivePosition() >= 0 && entries.size() >= 3)
-            emit(FormatAzimuthBlock(entries, XyzOptionsFrom(pb->settings), hooks.DrivePosition()));
-        pb->profileRecords.Clear();
+        gather();
+        if (hooks.DrivePosition() >= 0 && log.size() >= 3)
+            emit(FormatAzimuthBlock(log, XyzOptionsFrom(pb->settings), hooks.DrivePosition()));
+        log.clear();
     };
     if (request.form != XyzForm::Azimuth)
         positionChanged = nullptr;
@@ -185,23 +195,24 @@ XyzReprocessResult ReprocessToXyz(const XyzReprocessRequest& request,
         if (r == StepResult::Searching)
             continue;  // a piece of the search past a damaged stretch: no record read
         ++result.records;
+        gather();
         if (progress)
             progress(player.Position(), player.FileSize());
     }
     hooks.ApplyOverrides();
     result.logged = hooks.attempted;
-    const auto entries = LoggedRecords(pb->profileRecords);
+    gather();
     const XyzOptions options = XyzOptionsFrom(pb->settings);
     switch (request.form) {
         case XyzForm::Vertical:
-            emit(FormatVerticalProfile(entries, options));
+            emit(FormatVerticalProfile(log, options));
             break;
         case XyzForm::Horizontal:
-            emit(FormatHorizontalProfile(entries, options));
+            emit(FormatHorizontalProfile(log, options));
             break;
         case XyzForm::Azimuth:
-            if (hooks.DrivePosition() >= 0 && entries.size() >= 3)
-                emit(FormatAzimuthBlock(entries, options, hooks.DrivePosition()));
+            if (hooks.DrivePosition() >= 0 && log.size() >= 3)
+                emit(FormatAzimuthBlock(log, options, hooks.DrivePosition()));
             break;
     }
     if (writeFailed) {

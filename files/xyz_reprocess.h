@@ -29,6 +29,7 @@ struct XyzReprocessResult {
     std::string error;
     int64_t records = 0;  // records read
     int64_t logged = 0;   // entries in the scan point log
+    int64_t written = 0;  // point lines written (a log's first and last entry never are)
     int64_t blocks = 0;   // texts written (azimuth: one per drive position)
 };
 

@@ -7,7 +7,9 @@
 #include <system_error>
 
 #include "head/expected_reply.h"
+#include "head/orientation_module.h"
 #include "head/switch_command.h"
+#include "platform/delay.h"
 #include "platform/thread_name.h"
 
 namespace tarvisk {
@@ -127,6 +129,7 @@ void AcquisitionThread::ResetNoDataCounters() {
 void AcquisitionThread::Send() {
     if (port_.IsOpen()) {
         SendSwitchCommand(link_, sender_);
+        lastSendMicroseconds_ = MonotonicMicroseconds();
         counters_.CommandsSent.fetch_add(1, std::memory_order_relaxed);
         if (port_.Vanished())
             PortGone();
@@ -314,6 +317,15 @@ void AcquisitionThread::PollForReply() {
         counters_.LastErrors = 0;
 
     if (status.queued < expected) {
+        if (link_.Expected.ReplyType == ReplyTypeOrientation &&
+            MonotonicMicroseconds() - lastSendMicroseconds_ > OrientationReplyTimeoutMicroseconds) {
+            // No module answered: the head's next shot goes out now, not after the re-send.
+            counters_.OrientationTimeouts = counters_.OrientationTimeouts + 1;
+            port_.PurgeInput();
+            settings_.ParametersChanged = 1;
+            Send();
+            return;
+        }
         CountNoDataSecond();
         // The first byte wakes the wait at once; the rest is waited for as the line brings it.
         if (port_.IsOpen())

@@ -25,7 +25,9 @@ class NmeaLineSink {
 
 class NmeaLineAssembler {
   public:
-    static constexpr size_t MaxLine = 79;  // longer lines are dropped
+    // Longer lines are dropped. NMEA 0183 allows 82 characters, but survey receivers send
+    // RTK GGA sentences of about 90; 128 keeps those and still bounds a line that never ends.
+    static constexpr size_t MaxLine = 128;
     // Appends the bytes of one read one by one, handing finished sentences to the sink. When
     // a purge during the read threw bytes away, the part line left at its end is dropped: the
     // bytes after the gap would otherwise be spliced onto it into a false sentence.

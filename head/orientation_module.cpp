@@ -98,4 +98,15 @@ void ResetOrientation(OrientationModule& m, HeadLink& link) {
     link.OrientationRequestsUnanswered = 5;
 }
 
+bool OrientationRequestDue(const HeadLink& link, int32_t clockSecond) {
+    const int32_t last = link.LastOrientationSecond;
+    if (clockSecond == last)
+        return false;
+    if (last < 0 || !OrientationValuesStale(link))
+        return true;
+    // Clock seconds run 0..59; a minute's wrap counts on.
+    const int32_t elapsed = ((clockSecond - last) % 60 + 60) % 60;
+    return elapsed >= OrientationRetrySeconds;
+}
+
 }  // namespace tarvisk

@@ -6,6 +6,7 @@
 #include "head/command_line.h"
 #include "head/expected_reply.h"
 #include "head/head_link.h"
+#include "head/orientation_module.h"
 
 namespace tarvisk {
 
@@ -245,7 +246,7 @@ void SendSwitchCommand(HeadLink& link, CommandLine& line) {
     // run, and the head's reply would be checked against an orientation reply.
     bool orientationDue = false;
     if (s.EnableOrientationModule && !azimuthPending && !headScan && !ownsBuffer &&
-        s.ClockSecond != link.LastOrientationSecond) {
+        OrientationRequestDue(link, s.ClockSecond)) {
         link.LastOrientationSecond = s.ClockSecond;
         orientationDue = true;
     }

@@ -76,7 +76,8 @@ void ShotPipeline::ProcessShot() {
     }
 
     ShotRecord& shot = link_.Shot;
-    const bool backwards = recorder_->ReverseStepping();
+    // Only a played file steps backwards; a live shot always draws forwards.
+    const bool backwards = playback && recorder_->ReverseStepping();
     if (backwards)
         shot.DrawDirection = shot.DrawDirection ? 0 : 1;
     if (!playback)

@@ -5,7 +5,8 @@ set -e
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release -j "$(nproc)" --target tarvisk
+# Everything "cmake --install build/release" installs, so the README's install step works next.
+cmake --build build/release -j "$(nproc)" --target installed_files
 mkdir -p out
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: running Tarvisk offscreen on the simulated head for a few seconds."

@@ -22,16 +22,23 @@ echo "== Build and test"
 build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVISK_BENCH=ON
 ctest --test-dir build/release --output-on-failure --timeout 600 -j "$JOBS"
 
-echo "== Debian package (from the release build)"
-scripts/check-package.sh build/release
+echo "== The window and program tests again, under a decimal-comma locale"
+# Only the Qt programs take the locale from the environment; every number they show, take
+# and write must keep the point all the same.
+LC_ALL=de_DE.UTF-8 ctest --test-dir build/release --output-on-failure --timeout 600 \
+  -j "$JOBS" -L 'gui|program'
+
+echo "== Debian package (dpkg-buildpackage, its tests left to the stages here)"
+scripts/check-package.sh
 
 # The sanitizer stages build everything, the window and its tests included (offscreen).
 # Qt itself is not instrumented: the suppression files name only Qt's own internals.
 SUPP="$ROOT/scripts/sanitizers"
 
-echo "== ASan + UBSan (everything, the window included)"
+echo "== ASan + UBSan (everything, the window included, in de_DE.UTF-8)"
 build build/asan -DCMAKE_BUILD_TYPE=Debug "-DTARVISK_SANITIZE=address;undefined"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+# Under a decimal-comma locale as a whole: whatever would pick the locale up must keep the point.
+LC_ALL=de_DE.UTF-8 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS="suppressions=$SUPP/lsan-qt.supp:print_suppressions=0" \
   ctest --test-dir build/asan --output-on-failure --timeout 900 -j "$JOBS"
 

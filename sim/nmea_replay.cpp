@@ -1,8 +1,12 @@
 #include "sim/nmea_replay.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/named_file.h"
 
 namespace tarvisk::sim {
 
@@ -18,9 +22,15 @@ NmeaReplay::~NmeaReplay() {
 
 bool NmeaReplay::Open(const std::string& path, std::string& error) {
     Close();
-    file_ = std::fopen(path.c_str(), "rb");
+    // A FIFO or a device named as the capture is refused, never waited on (it is replayed
+    // from the start again and again, so it must be a file anyway).
+    std::string why;
+    const int fd = OpenRegularFileForReading(path, &why);
+    file_ = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!file_) {
-        error = "cannot read the GPS capture " + path + ": " + std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        error = "cannot use the GPS capture: " + why;
         return false;
     }
     if (!ReadLine()) {

@@ -74,8 +74,23 @@ QRadioButton* NamedRadio(const char* text, int id, QWidget* parent) {
     return r;
 }
 
-void PlaceDialogOverImage(QDialog& dialog, int extraDown) {
+namespace {
+
+// The main window the dialog belongs to, also when it is opened from another dialog (User
+// Configuration from Settings): the image centre is the main window's, not the opener's.
+QWidget* MainWindowOf(const QDialog& dialog) {
     QWidget* window = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    for (QWidget* w = window; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
+        if (qobject_cast<QMainWindow*>(w))
+            return w;
+    }
+    return window;
+}
+
+}  // namespace
+
+void PlaceDialogOverImage(QDialog& dialog, int extraDown) {
+    QWidget* window = MainWindowOf(dialog);
     if (!window)
         return;
     dialog.adjustSize();

@@ -149,6 +149,7 @@ SettingsDialog::SettingsDialog(SonarSettings& settings, UserConfig& config, Wind
     autoRadio_ = NamedRadio("Enable", 3101, autoGroup);
     editButton_ = NamedButton("Edit Configuration...", 3000, autoGroup);
     configName_ = ReadOnlyField(2900, autoGroup);
+    configName_->setMinimumWidth(260);  // a shortened name (30 characters) shows whole
     autoLayout->addWidget(autoRadio_, 0, 0);
     autoLayout->addWidget(editButton_, 0, 1);
     autoLayout->addWidget(new QLabel(QStringLiteral("Current Configuration:"), autoGroup), 1, 0);

@@ -65,7 +65,10 @@ void FillChildWindow(QWidget* window, QWidget* content) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(content);
-    window->setFixedSize(content->sizeHint().expandedTo(content->minimumSize()));
+    // The window's own margins hold its border and caption.
+    const QMargins m = window->contentsMargins();
+    window->setFixedSize(content->sizeHint().expandedTo(content->minimumSize()) +
+                         QSize(m.left() + m.right(), m.top() + m.bottom()));
 }
 
 }  // namespace tarvisk

@@ -15,6 +15,7 @@ AzimuthWindowView::AzimuthWindowView(const DrawSurface& palette, QWidget* parent
     layout->setSpacing(4);
     canvas_ = new ChildCanvas(AzimuthCanvasSize, palette, this);
     button_ = new QPushButton(QStringLiteral("Change Azimuth"), this);
+    button_->setFocusPolicy(Qt::NoFocus);  // the keys stay with the main window
     layout->addWidget(canvas_);
     layout->addWidget(button_, 0, Qt::AlignHCenter);
     connect(button_, &QPushButton::clicked, this, [this] {
@@ -36,6 +37,10 @@ HeadScanWindowView::HeadScanWindowView(const DrawSurface& palette, QWidget* pare
     canvas_ = new ChildCanvas(HeadScanCanvasSize, palette, this);
     changeId_ = new QPushButton(QStringLiteral("Change Head ID"), this);
     program_ = new QPushButton(QStringLiteral("Program Head"), this);
+    // A button that took the focus would lose its pressed look as soon as its dialog takes
+    // the focus away; the keys stay with the main window anyway.
+    changeId_->setFocusPolicy(Qt::NoFocus);
+    program_->setFocusPolicy(Qt::NoFocus);
     auto* row = new QHBoxLayout;
     row->addWidget(changeId_);
     row->addWidget(program_);

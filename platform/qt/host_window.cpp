@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
@@ -15,6 +16,8 @@
 #include <QThread>
 #include <QWindowStateChangeEvent>
 
+#include "platform/qt/child_window.h"
+
 namespace tarvisk {
 
 namespace {
@@ -23,15 +26,49 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The dialog's filter plus "All files". A desktop's own dialog matches patterns with their
+// letter case, and files made elsewhere are often called .ksd or .bmp, so every pattern is
+// offered in lower case as well.
+QString DialogFilter(const FileDialogParams& r) {
+    QString filter = Q(r.filterName);
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    if (open >= 0 && close > open) {
+        QStringList patterns =
+            filter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString& p : QStringList(patterns)) {
+            if (!patterns.contains(p.toLower()))
+                patterns.append(p.toLower());
+        }
+        filter = filter.left(open + 1) + patterns.join(QLatin1Char(' ')) + filter.mid(close);
+    }
+    return filter + QStringLiteral(";;All files (*)");
+}
+
+// The name the file gets: the default extension is added when the name has none, as Qt adds
+// it to what a desktop's dialog returns.
+QString WithDefaultSuffix(const QString& path, const QString& suffix) {
+    if (suffix.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        return path;
+    return path + QLatin1Char('.') + suffix;
+}
+
+bool ConfirmReplace(QWidget* parent, const QString& title, const QString& path) {
+    const QString text = QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                             .arg(QFileInfo(path).fileName());
+    return QMessageBox::warning(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
+}
+
 struct ChildSpec {
     const char* title;
-    QRect geometry;
+    QPoint clientPosition;  // each window sizes itself to its contents
 };
 constexpr std::array<ChildSpec, ChildWindowCount> ChildSpecs{{
-    {"Diagnostics", QRect(10, 10, 170, 170)},
-    {"Scan For Connected Heads", QRect(10, 10, 270, 400)},
-    {"Azimuth", QRect(450, 405, 170, 170)},
-    {"Orientation", QRect(10, 405, 170, 170)},
+    {"Diagnostics", QPoint(10, 10)},
+    {"Scan For Connected Heads", QPoint(10, 10)},
+    {"Azimuth", QPoint(450, 405)},
+    {"Orientation", QPoint(10, 405)},
 }};
 
 }  // namespace
@@ -90,11 +127,10 @@ HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
     BuildMenus(menuBar(), menu.Bar(), true);
     menu_.onChange = [this](int32_t id) { UpdateAction(id); };
     for (size_t i = 0; i < ChildSpecs.size(); ++i) {
-        // Child windows sit over the client area with their own caption, like tool windows.
-        auto* child = new QWidget(this, Qt::Tool);
-        child->setWindowTitle(QString::fromLatin1(ChildSpecs[i].title));
-        child->resize(ChildSpecs[i].geometry.size());
-        child->setProperty("clientOffset", ChildSpecs[i].geometry.topLeft());
+        // Child windows of the client area: they move with the main window and get no frame
+        // of their own from a window manager.
+        auto* child = new ChildWindow(QString::fromLatin1(ChildSpecs[i].title), view_);
+        child->move(ChildSpecs[i].clientPosition);
         child->hide();
         children_[i] = child;
     }
@@ -192,36 +228,47 @@ void HostWindow::ShowMessage(std::string_view title, std::string_view text, Mess
 std::string HostWindow::AskSaveFileName(const FileDialogParams& r) {
     std::string result;
     OnUiThread([&] {
-        QFileDialog dialog(this, Q(r.title), Q(r.proposedName),
-                           Q(r.filterName) + QStringLiteral(";;All files (*)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(Q(r.defaultExtension));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            result = dialog.selectedFiles().first().toStdString();
+        const QString suffix = Q(r.defaultExtension);
+        QString proposed = Q(r.proposedName);
+        for (;;) {
+            QFileDialog dialog(this, Q(r.title), proposed, DialogFilter(r));
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setDefaultSuffix(suffix);
+            // A desktop's own dialog asks about the name as typed, before the extension is
+            // added, so the question is asked here about the file that would be replaced.
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return;
+            const QString path = WithDefaultSuffix(dialog.selectedFiles().first(), suffix);
+            if (!QFileInfo::exists(path) || ConfirmReplace(this, Q(r.title), path)) {
+                result = path.toStdString();
+                return;
+            }
+            proposed = path;  // "No": choose again, starting from the same name
+        }
     });
+    if (!result.empty() && onFileChosen)
+        onFileChosen(result);
     return result;
 }
 
 std::string HostWindow::AskOpenFileName(const FileDialogParams& r) {
     std::string result;
     OnUiThread([&] {
-        QFileDialog dialog(this, Q(r.title), Q(r.proposedName),
-                           Q(r.filterName) + QStringLiteral(";;All files (*)"));
+        QFileDialog dialog(this, Q(r.title), Q(r.proposedName), DialogFilter(r));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             result = dialog.selectedFiles().first().toStdString();
     });
+    if (!result.empty() && onFileChosen)
+        onFileChosen(result);
     return result;
 }
 
 void HostWindow::ShowChild(ChildWindowId id) {
     OnUiThread([this, id] {
         QWidget* child = children_[static_cast<size_t>(id)];
-        const QPoint offset = child->property("clientOffset").toPoint();
-        child->move(view_->mapToGlobal(offset));
         child->show();
         child->raise();
     });
@@ -232,7 +279,8 @@ void HostWindow::HideChild(ChildWindowId id) {
 }
 
 bool HostWindow::IsChildShown(ChildWindowId id) const {
-    return children_[static_cast<size_t>(id)]->isVisible();
+    // Shown by the program, whether or not the main window is on screen yet.
+    return !children_[static_cast<size_t>(id)]->isHidden();
 }
 
 void HostWindow::SetTitle(std::string_view title) {
@@ -355,9 +403,11 @@ QImage HostWindow::GrabWindow() {
     p.drawText(QRect(24, 0, width - 28, caption), Qt::AlignVCenter | Qt::AlignLeft, windowTitle());
     p.drawPixmap(0, caption, barPixmap);
     p.drawImage(0, caption + barPixmap.height(), client);
-    if (slider_) {
-        const QPixmap s = slider_->grab();
-        p.drawPixmap(slider_->x(), caption + barPixmap.height() + slider_->y(), s);
+    // The slider and the open child windows lie over the client area, as on screen.
+    const int clientTop = caption + barPixmap.height();
+    for (QWidget* w : view_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isHidden())
+            p.drawPixmap(w->x(), clientTop + w->y(), w->grab());
     }
     return out;
 }

@@ -12,6 +12,7 @@
 
 #include "platform/draw_surface.h"
 #include "platform/menu_model.h"
+#include "platform/mouse_event.h"
 #include "platform/qt/framebuffer.h"
 #include "platform/qt/repaint_scheduler.h"
 #include "platform/window_services.h"
@@ -20,8 +21,6 @@ class QAction;
 class QMenu;
 
 namespace tarvisk {
-
-enum class MouseEventKind { Move, LeftDown, LeftUp, RightDown };
 
 // Shows the framebuffer; forwards mouse and keyboard input as plain values.
 class FramebufferView : public QWidget {
@@ -57,6 +56,8 @@ class HostWindow : public QMainWindow, public WindowServices {
     std::function<void(int key, bool down, bool autoRepeat)> onKey;
     std::function<void(char32_t)> onChar;
     std::function<void()> onMenuInit;  // a menu of the bar is about to open
+    // A file dialog returned this path (any thread; set once at start-up).
+    std::function<void(const std::string&)> onFileChosen;
     std::function<void(MouseEventKind, Point)>& onMouse() { return view_->onMouse; }
 
     FramebufferView* View() const { return view_; }

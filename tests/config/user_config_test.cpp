@@ -199,17 +199,20 @@ TEST(UserConfigApply, RowFollowsRangeAndMode) {
     EXPECT_TRUE(ApplyConfigRow(config, s));
 }
 
-TEST(UserConfigTexts, LongNamesAreShortened) {
+// A long name keeps its end: the folders nearest the file and the file's whole name.
+TEST(UserConfigTexts, LongNamesAreShortenedToTheirEnd) {
     EXPECT_EQ(ShortConfigName("C:\\Program Files\\Sonar\\configs\\deep.cfg"),
-              "C:\\Program ...\\deep.cfg");
+              "...iles\\Sonar\\configs\\deep.cfg");
     EXPECT_EQ(ShortConfigName("/home/operator/surveys/2026/harbour/deep.cfg"),
-              "/home/oper .../deep.cfg");
+              "...rveys/2026/harbour/deep.cfg");
     const std::string thirty = "/data/abcdefghijklmnopqrst.cfg";
     ASSERT_EQ(thirty.size(), 30u);
     EXPECT_EQ(ShortConfigName(thirty), thirty);
     EXPECT_EQ(ShortConfigName("Default"), "Default");
-    // No folder at all: the end of the name is still shown.
-    EXPECT_EQ(ShortConfigName(std::string(26, 'x') + "deep.cfg"), "xxxxxxxxxx ...xxxxxxxxdeep.cfg");
+    const std::string longFile = "/data/" + std::string(40, 'a') + ".cfg";
+    EXPECT_EQ(ShortConfigName(longFile), ".../" + std::string(40, 'a') + ".cfg");
+    EXPECT_EQ(ShortConfigName(std::string(26, 'x') + "deep.cfg"),
+              "..." + std::string(19, 'x') + "deep.cfg");
 }
 
 TEST(UserConfigTexts, AbsorptionShownAndReadInBothUnits) {

@@ -5,13 +5,17 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
 
 #include "../gui/gui_support.h"
-#include "app/menu_resource.h"
 #include "app/program.h"
+#include "config/dialog_placement.h"
 #include "config/qt/settings_dialogs.h"
 #include "dialog_driver.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {
@@ -92,6 +96,58 @@ TEST(SettingsDialogView, AutoSetupAndTheUserConfigurationDialog) {
     EXPECT_EQ(s.Frequency, 700);
     EXPECT_EQ(p->System().userConfig.ConfigTable[0].pulseLength, 20);
     EXPECT_EQ(p->System().userConfig.ConfigTable[9].pulseLength, 130);
+}
+
+// Where a dialog opens when the rule takes this window's frame as the main window's.
+QPoint PlacedOver(const QWidget& window, const QDialog& d, int extraDown, int menuHeight) {
+    PlacementInput in;
+    in.windowLeft = window.frameGeometry().left();
+    in.windowTop = window.frameGeometry().top();
+    in.width = d.width();
+    in.height = d.height();
+    in.captionHeight = window.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    in.menuHeight = menuHeight;
+    const QRect screen = window.screen()->geometry();
+    in.screenWidth = screen.width();
+    in.screenHeight = screen.height();
+    in.extraDown = extraDown;
+    const DialogPosition at = PlaceOverImageCentre(in);
+    return {at.x, at.y};
+}
+
+// User Configuration, opened from Settings, sits over the main window's image centre too
+// (8 pixels lower), not over the Settings dialog; and both show the end of a long name.
+TEST(SettingsDialogView, UserConfigurationOpensOverTheImageAndNamesShowTheirEnd) {
+    const auto dir = testing::ScratchDir("config_place_files") / "Quay North";
+    std::filesystem::create_directories(dir);
+    const std::string cfg = (dir / "deep.cfg").string();
+    auto p = StartWith("config_place", "ConfigType=1\n");
+    MainWindow& w = p->Window();
+    w.Host().move(0, 0);
+    const int menu = w.Host().menuBar()->height();
+    p->System().settings.ConfigFile.Set(cfg);
+    p->System().userConfig.ConfigName = cfg;
+    // The field holds the whole shortened name, which ends in the folder and the file.
+    auto shownEnd = [](QLineEdit* field) {
+        const QString text = field->text();
+        return text.endsWith(QStringLiteral("Quay North/deep.cfg")) &&
+               field->fontMetrics().horizontalAdvance(text) <= field->width() - 8;
+    };
+    RunModal(
+        "SETSWITCHES", [&] { w.OnCommand(IdSettings); },
+        [&](QDialog& d) {
+            EXPECT_TRUE(shownEnd(Field(d, 2900))) << Field(d, 2900)->text().toStdString();
+            RunModal(
+                "USERCONFIG1", [&] { Click(d, 3000); },
+                [&](QDialog& u) {
+                    const QPoint expected = PlacedOver(w.Host(), u, 8, menu);
+                    EXPECT_NE(expected, PlacedOver(d, u, 8, menu));  // the two rules differ here
+                    EXPECT_EQ(u.pos(), expected);
+                    EXPECT_TRUE(shownEnd(Field(u, 2900)));
+                    Click(u, 2);
+                });
+            Click(d, 2);
+        });
 }
 
 TEST(SettingsDialogView, RangeRedrawAppliesTheRowOnlyInAuto) {

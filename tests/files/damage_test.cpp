@@ -8,6 +8,7 @@
 #include <random>
 
 #include "files/copier.h"
+#include "files/file_commands.h"
 #include "files/ksd_info.h"
 #include "files/player.h"
 #include "ksd_test_util.h"
@@ -100,8 +101,8 @@ std::vector<Damaged> Cases() {
     }
     {
         // A record cut short and the recording going on after it (a file put together from
-        // a crashed run and the next): the short one plays damaged, the next is not lost.
-        Damaged d{"a record cut short by the next", {}, Range(1, 40), {}};
+        // a crashed run and the next): the short one is damage, the next is not lost.
+        Damaged d{"a record cut short by the next", {}, {}, {}};
         int32_t previous = 0;
         for (int id = 1; id <= 20; ++id)
             Append(d.bytes, id, previous);
@@ -115,6 +116,29 @@ std::vector<Damaged> Cases() {
         d.backward = Range(1, 20);
         for (int id : Range(22, 40))
             d.backward.push_back(id);
+        d.forward = d.backward;
+        d.recordsAfter = 19;
+        cases.push_back(d);
+    }
+    {
+        // The same, with the short record's stated length ending exactly where the next one
+        // ends: everything after it reads whole, and only the back-links tell.
+        Damaged d{"a record cut short hiding the next", {}, {}, {}};
+        int32_t previous = 0;
+        for (int id = 1; id <= 20; ++id)
+            Append(d.bytes, id, previous);
+        std::vector<uint8_t> cut;
+        Append(cut, 21, previous);
+        d.damageOffset = static_cast<int64_t>(d.bytes.size());
+        d.bytes.insert(d.bytes.end(), cut.begin(), cut.begin() + 384);
+        d.damageLength = 384;
+        test::AppendRecord(d.bytes, test::MakeReply('M', 141, 22), 1, SonarSettings{}, previous);
+        for (int id = 23; id <= 40; ++id)
+            Append(d.bytes, id, previous);
+        d.backward = Range(1, 20);
+        for (int id : Range(22, 40))
+            d.backward.push_back(id);
+        d.forward = d.backward;
         d.recordsAfter = 19;
         cases.push_back(d);
     }
@@ -187,6 +211,68 @@ TEST(DamagedFile, SummaryListsEachDamagedStretch) {
         EXPECT_EQ(s.Damaged[0].RecordsAfter, d.recordsAfter);
         EXPECT_EQ(s.FileSize - s.WholeEnd, d.tail);
         EXPECT_EQ(s.BrokenBackLinks, 0);  // the link after the damage counts what was there
+        int64_t sizeCodes = 0, replyTypes = 0;
+        for (int64_t n : s.SizeCodes)
+            sizeCodes += n;
+        for (int64_t n : s.ReplyTypes)
+            replyTypes += n;
+        EXPECT_EQ(sizeCodes, s.Records);
+        EXPECT_EQ(replyTypes, s.Records);
+    }
+}
+
+TEST(DamagedFile, CopyHoldsOnlyTheWholeRecords) {
+    test::TempDir dir;
+    for (const Damaged& d : Cases()) {
+        SCOPED_TRACE(d.name);
+        const std::string path = dir.File("damaged.ksd");
+        const std::string copy = dir.File("copy.ksd");
+        test::WriteFile(path, d.bytes, d.bytes.size());
+        Rig rig;
+        ASSERT_TRUE(rig.player.Open(path));
+        ASSERT_TRUE(rig.copier.Start(copy));
+        PlayForward(rig);
+        rig.copier.Stop();
+
+        const KsdSummary s = SummarizeKsdFile(copy);
+        EXPECT_EQ(s.Records, static_cast<int64_t>(d.forward.size()));
+        EXPECT_TRUE(s.Damaged.empty());
+        EXPECT_EQ(s.WholeEnd, s.FileSize);
+        EXPECT_EQ(s.BrokenBackLinks, 0);
+        Rig replay;
+        ASSERT_TRUE(replay.player.Open(copy));
+        EXPECT_EQ(PlayForward(replay), d.forward);
+    }
+}
+
+TEST(DamagedFile, NothingToPlayIsHeldWithAMessage) {
+    test::TempDir dir;
+    std::vector<uint8_t> junk{'K', 'S', 'D'};
+    std::mt19937 random(5);
+    for (int i = 0; i < 5000; ++i)
+        junk.push_back(static_cast<uint8_t>(random()));
+    const std::vector<std::vector<uint8_t>> files{{'K', 'S', 'D'}, junk};
+    for (const auto& bytes : files) {
+        SCOPED_TRACE(bytes.size());
+        const std::string path = dir.File("empty.ksd");
+        test::WriteFile(path, bytes, bytes.size());
+        SonarSettings settings;
+        settings.RunMode = 1;
+        ExpectedReply expected;
+        ReplyBuffer reply;
+        test::RecordingUi ui;
+        test::ShotLog log{reply};
+        FileCommands commands{settings, expected, reply, ui, log};
+        ASSERT_TRUE(commands.OpenPlaybackFile(path));
+        int steps = 0;
+        while (commands.PlaybackRunning() && steps < 100) {
+            commands.PlayStep();
+            ++steps;
+        }
+        EXPECT_FALSE(commands.PlaybackRunning());
+        EXPECT_EQ(settings.Hold, 1);
+        EXPECT_EQ(ui.Count("warning"), 1);
+        EXPECT_TRUE(log.shown.empty());
     }
 }
 

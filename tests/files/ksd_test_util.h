@@ -76,12 +76,6 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-inline std::string LowerCase(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, size_t count) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(count));

@@ -64,8 +64,7 @@ TEST(Recorder, StartStopTitlesMenuTextsAndKilobytes) {
     ASSERT_TRUE(rig.commands.Recorder().IsRecording());
     EXPECT_EQ(rig.ui.dialogs.at(0).Title, RecordDialogTitle);
     EXPECT_TRUE(rig.ui.dialogs.at(0).Save);
-    EXPECT_EQ(rig.ui.title,
-              "Tarvisk Digital Sonar - Recording to " + test::LowerCase(dir.File("Run1.KSD")));
+    EXPECT_EQ(rig.ui.title, "Tarvisk Digital Sonar - Recording to " + dir.File("Run1.KSD"));
     EXPECT_EQ(rig.ui.LastMenuText(MenuRecord), RecordStopText);
     EXPECT_EQ(rig.settings.ParametersChanged, 1);
 
@@ -78,14 +77,16 @@ TEST(Recorder, StartStopTitlesMenuTextsAndKilobytes) {
             ++titles, last = rig.ui.title;
     }
     EXPECT_EQ(rig.commands.Recorder().BytesRecorded(), 1024000);
-    EXPECT_EQ(rig.ui.title, "Tarvisk Digital Sonar - Recording to " +
-                                test::LowerCase(dir.File("Run1.KSD")) + " - 1000 kB");
+    EXPECT_EQ(rig.ui.title,
+              "Tarvisk Digital Sonar - Recording to " + dir.File("Run1.KSD") + " - 1000 kB");
     EXPECT_EQ(titles, 1000);  // once per whole kB
 
     rig.commands.RecordStartStop();
     EXPECT_FALSE(rig.commands.Recorder().IsRecording());
     ASSERT_EQ(rig.ui.Count("information"), 1);
     EXPECT_EQ(rig.ui.calls[rig.ui.calls.size() - 2].caption, CloseRecordCaption);
+    // The path as the file system has it, in the title above and in the box.
+    EXPECT_EQ(rig.ui.calls[rig.ui.calls.size() - 2].text.rfind(dir.File("Run1.KSD"), 0), 0u);
     EXPECT_EQ(rig.ui.title, "Tarvisk Digital Sonar");
     EXPECT_EQ(rig.ui.LastMenuText(MenuRecord), RecordStartText);
 
@@ -161,6 +162,38 @@ TEST(Recorder, FullDiskStopsAtTheLastWholeRecord) {
     for (int i = 0; i < 15; ++i)
         expected.push_back(i);
     EXPECT_EQ(RecordIds(path), expected);
+}
+
+TEST(Recorder, ShotsThatMissedTheFileAtTheCloseAreToldAsALoss) {
+    test::TempDir dir;
+    const std::string path = dir.File("cut.ksd");
+    // The disk fills and the program is told to close before another shot could notice: the
+    // close's report is then the only word of the lost shots, so it must be a warning (which a
+    // scripted or signalled close prints), not a box that such a close never shows.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit r{3 * 640, 3 * 640};
+        setrlimit(RLIMIT_FSIZE, &r);
+        LiveRig rig;
+        if (!rig.commands.StartRecording(path))
+            _exit(2);
+        for (int i = 0; i < 20; ++i)
+            rig.Shot(static_cast<uint8_t>(i));
+        if (!test::WaitUntil([&] { return rig.commands.Recorder().Writer().Failed(); }))
+            _exit(3);
+        rig.commands.CloseAll();
+        bool warned = false;
+        for (const test::UiCall& c : rig.ui.calls)
+            warned = warned || (c.what == "warning" && c.caption == CloseRecordCaption &&
+                                c.text.find("17 shots could not be written") != std::string::npos);
+        _exit(warned ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(Recorder, KilledRecordingLeavesEveryWholeRecordReadable) {

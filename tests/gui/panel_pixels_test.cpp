@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/sonar_system.h"
 #include "display/status_panel.h"
 #include "gui_support.h"
 #include "platform/qt/framebuffer.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 namespace {
@@ -64,8 +64,15 @@ TEST(PanelPixels, WholePaintLaysOutTheFixedElements) {
     const QImage s = rig.Shot();
     EXPECT_EQ(Pixel(s, 790, 300), DarkGrey);  // background
     EXPECT_EQ(Pixel(s, 2, 2), LightGrey);     // image frame
-    EXPECT_EQ(Pixel(s, 600, 510), LightGrey);
-    EXPECT_EQ(Pixel(s, 300, 20), Black);  // empty image, no grid on a clear image
+    // Its right and bottom edges are columns 599 and row 509: the colour bar starts at 600
+    // and the strip under the image at 510 keeps the background.
+    EXPECT_EQ(Pixel(s, 599, 300), LightGrey);
+    EXPECT_EQ(Pixel(s, 300, 509), LightGrey);
+    EXPECT_EQ(Pixel(s, 599, 509), LightGrey);
+    EXPECT_EQ(Pixel(s, 300, 510), DarkGrey);
+    EXPECT_EQ(Pixel(s, 600, 510), DarkGrey);
+    EXPECT_NE(Pixel(s, 600, 300), LightGrey);  // the colour bar's own pixel
+    EXPECT_EQ(Pixel(s, 300, 20), Black);       // empty image, no grid on a clear image
     const Rect& box = rig.layout.readouts[GainReadout].box;
     EXPECT_EQ(Pixel(s, box.left, box.top), Black);  // frame
     EXPECT_EQ(Pixel(s, box.left + 1, box.top + 1), MidGrey);

@@ -36,11 +36,11 @@ std::unique_ptr<Program> Start(const std::filesystem::path& dir, const std::stri
     return program;
 }
 
-// The child window's own drawing, as shown.
+// The child window's own drawing, as shown under its caption.
 QImage Grab(MainWindow& w, ChildWindowId id) {
     QWidget* child = w.Host().ChildWidget(id);
     QApplication::processEvents();
-    return child->grab().toImage();
+    return child->grab(child->contentsRect()).toImage();
 }
 
 TEST(PeripheralWindows, ClosingEachWindowDoesWhatItsMenuWould) {

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 
-#include "app/menu_resource.h"
+#include "app/main_window.h"
 #include "tests/gui/gui_support.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {
@@ -85,6 +88,70 @@ TEST(SurveyProgram, ClosingWhileAScanDialogIsOpen) {
     poll.stop();
     EXPECT_EQ(dialogName, "SNAPSHOT");
     EXPECT_TRUE(closed);
+}
+
+std::vector<fs::path> FilesWithExtension(const fs::path& dir, const std::string& extension) {
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.path().extension() == extension)
+            found.push_back(e.path());
+    return found;
+}
+
+// A file dialog chose another folder: a scan's XYZ file and capture go there, not to the
+// folder the program started in, and the status box names what was written.
+TEST(SurveyProgram, ScanProductsGoToTheFolderLastChosen) {
+    const fs::path dir = testing::ScratchDir("survey_folder");
+    const fs::path chosen = dir / "Chosen Folder";
+    fs::create_directories(chosen);
+    const fs::path startedIn = fs::current_path();
+    fs::current_path(dir);
+    CommandLineOptions o = testing::OptionsFor(dir / "TARVISK.INI");
+    o.simulate = true;
+    auto program = testing::StartProgram(
+        dir,
+        "GridMode=0\nSectorSectorSize=30\nSpeed=4\nRange=5\nAutoProfileXYZ=1\nAutoProfileBMP=1\n"
+        "AutoProfileSaveConfirmation=0\nAutoProfilePromptForScan=0",
+        o);
+    ASSERT_TRUE(program);
+    MainWindow& w = program->Window();
+    ASSERT_TRUE(Pump([&] { return w.ShotCount() > 5; }, 30000));
+
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!top->isVisible())
+                continue;
+            if (auto* files = qobject_cast<QFileDialog*>(top)) {
+                files->selectFile(QString::fromStdString((chosen / "Harbour.BMP").string()));
+                files->accept();
+            } else if (top->objectName() == "SNAPSHOT") {
+                if (auto* ok = top->findChild<QPushButton*>("1"))
+                    ok->click();
+            }
+        }
+    });
+    poll.start(10);
+    w.OnCommand(IdSaveScreen);
+    EXPECT_TRUE(fs::exists(chosen / "Harbour.BMP"));
+    ASSERT_TRUE(w.seams.autoProfile);
+    w.seams.autoProfile(true);
+    const bool written = Pump(
+        [&] {
+            return FilesWithExtension(chosen, ".XYZ").size() == 1 &&
+                   FilesWithExtension(chosen, ".BMP").size() == 2;
+        },
+        60000);
+    poll.stop();
+    const QImage client = w.Surface().Snapshot();
+    const QRgb statusFill = w.Surface().PaletteRgb(PanelStatusFill) & 0xFFFFFF;
+    program->Quit();
+    fs::current_path(startedIn);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(FilesWithExtension(dir, ".XYZ").empty());
+    EXPECT_EQ(FilesWithExtension(dir, ".BMP").size(), 0u);
+    // The box under the image holds the name of the capture, written last.
+    EXPECT_GT(testing::CountColour(client, QRect(150, 512, 300, 14), statusFill), 100);
 }
 
 }  // namespace

@@ -107,9 +107,13 @@ TEST(GpsLines, LongBinaryAndCutLinesNeverReachTheParser) {
     const std::string good =
         "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
     std::string longLine = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,";
-    longLine += std::string(40, '9') + "\r\n";
-    f.Feed(longLine);
+    longLine += std::string(NmeaLineAssembler::MaxLine + 1 - longLine.size(), '9');
+    f.Feed(longLine + "\r\n");
     EXPECT_EQ(f.reader.Parsed(), 0u);
+    // One character less is the longest line taken (an RTK receiver's GGA is about 90).
+    longLine.pop_back();
+    f.Feed(longLine + "\r\n");
+    EXPECT_EQ(f.reader.Parsed(), 1u);
     std::string binary;
     for (int i = 0; i < 5000; ++i)
         binary += static_cast<char>((i * 7919) & 0xFF);
@@ -133,15 +137,14 @@ TEST(GpsLines, ReceiverCaptures) {
     } captures[] = {{"garmin-geko201.log", 18, 18},
                     {"telit-he910.log", 224, 224},
                     {"sirfstarv-nmea.log", 118, 0},
-                    {"haicom-305N.log", 73, 0}};
+                    {"haicom-305N.log", 73, 0},
+                    {"nmea-fuzzy-cases.log", 14, 0}};
     for (const Capture& c : captures) {
         for (int type : {1, 0}) {
             Feeder f;
             f.settings.GPSType = type;
-            std::ifstream in(std::string(TARVISK_SOURCE_DIR) + "/../../shared/data/nmea/" + c.file);
-            if (!in) {
-                in.open(std::string("/work/shared/data/nmea/") + c.file);
-            }
+            std::ifstream in(std::string(TARVISK_SOURCE_DIR) + "/tests/fuzz/seeds/nmea_fuzz/" +
+                             c.file);
             ASSERT_TRUE(in) << c.file;
             std::string line;
             while (std::getline(in, line)) {

@@ -267,6 +267,23 @@ TEST(ShotPipeline, SteppingBackwardsInvertsTheDrawDirection) {
     EXPECT_EQ(sys.link.Shot.DrawDirection, 0);
 }
 
+// A file played backwards leaves its reverse state behind when the head takes over: live
+// shots must still draw forwards, the waterfall scrolling down with new lines at the top.
+TEST(ShotPipeline, LiveShotsIgnoreALeftOverReverse) {
+    ImagingSystem sys;
+    sys.settings.Grid = 0;
+    sys.SetMode(SS);
+    sys.log.reverse = true;
+    sys.Shot(300, 1, Flat(60));
+    EXPECT_EQ(sys.link.Shot.DrawDirection, 1);
+    const uint8_t first = sys.image.At(400, 0);
+    EXPECT_NE(first, 0);
+    EXPECT_EQ(sys.image.At(400, 505), 0);
+    sys.Shot(300, 1, Flat(120));
+    EXPECT_NE(sys.image.At(400, 0), first);
+    EXPECT_EQ(sys.image.At(400, 1), first);  // the older line moved down
+}
+
 // Whole images after deterministic shot sequences, fed as reply bytes through the real decode.
 // How the checksums were obtained: the plain-fan sweeps are first compared pixel for pixel
 // with the plain model of reference_fan.h fed from the same decoded shots (the ASSERT below),

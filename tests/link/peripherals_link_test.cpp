@@ -157,7 +157,33 @@ TEST(OrientationLink, ValuesArriveBetweenShotsAndOutliersAreFiltered) {
     const float heading = p.hooks.module.FilteredHeading;
     EXPECT_GT(heading, 35.0f);
     EXPECT_LT(heading, 55.0f);
-    EXPECT_GT(p.HeadShots(), 12u);  // requests only between head shots
+    // Requests only between head shots: at least one head shot between two of them.
+    EXPECT_GE(p.HeadShots(), 11u);
+    EXPECT_EQ(p.acquisition.Counters().OrientationTimeouts.Get(), 0);
+}
+
+// Without a module fitted, its requests must not cost the head its shots: the line waits for
+// an unanswered request only briefly, and a module showing "n/a" is asked only now and then.
+TEST(OrientationLink, AMissingModuleCostsTheHeadFewShots) {
+    auto shotsIn = [](int32_t enable) {
+        PeripheralLink p(1000);
+        p.options.unpaced = false;
+        p.options.orientationModule = false;
+        p.settings.EnableOrientationModule = enable;
+        EXPECT_TRUE(p.Start());
+        // From the first shot on, over three clock seconds.
+        EXPECT_TRUE(WaitFor([&] { return p.HeadShots() > 0; }, 10000));
+        const size_t first = p.HeadShots();
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        return std::pair(p.HeadShots() - first, p.link.OrientationRequestsUnanswered.Get());
+    };
+    const auto [without, none] = shotsIn(0);
+    const auto [with, unanswered] = shotsIn(1);
+    EXPECT_EQ(none, 5);
+    EXPECT_GE(unanswered, 6);  // asked, and still "n/a"
+    EXPECT_LE(unanswered, 7);  // but not once every second
+    EXPECT_GT(with * 10, without * 8)
+        << with << " shots with the module enabled, " << without << " without";
 }
 
 struct ScanWatch {

@@ -15,68 +15,15 @@
 #include <vector>
 
 #include "files/ksd_reader.h"
+#include "tests/program/program_run.h"
 
 namespace tarvisk {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-struct ProgramRun {
-    fs::path dir;
-    ProgramRun() {
-        dir = fs::temp_directory_path() /
-              ("tarvisk-safety-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-        fs::create_directories(dir);
-    }
-    ~ProgramRun() { fs::remove_all(dir); }
-    std::string File(const std::string& name) const { return (dir / name).string(); }
-
-    // Starts the program offscreen on the simulated head; stderr and stdout go to out.txt.
-    pid_t Start(std::vector<std::string> args, rlim_t fileLimit = RLIM_INFINITY) const {
-        const std::string out = File("out.txt");
-        pid_t pid = fork();
-        if (pid != 0)
-            return pid;
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 1);
-        dup2(fd, 2);
-        signal(SIGXFSZ, SIG_DFL);
-        if (fileLimit != RLIM_INFINITY) {
-            rlimit r{fileLimit, fileLimit};
-            setrlimit(RLIMIT_FSIZE, &r);
-        }
-        std::vector<std::string> all{TARVISK_BINARY_DIR "/app/tarvisk", "--simulate", "--ini",
-                                     File("TARVISK.INI")};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    std::string Output() const {
-        std::ifstream in(File("out.txt"));
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    static inline int counter = 0;
-};
-
-// Waits for the child; -1 if it did not end in time (then it is killed).
-int WaitStatus(pid_t pid, std::chrono::seconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < end) {
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return status;
-        std::this_thread::sleep_for(20ms);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return -1;
-}
+using testing::ProgramRun;
+using testing::WaitStatus;
 
 // Every byte of the file is a whole record; the count.
 int64_t WholeRecordsOnly(const std::string& path, bool* whole) {
@@ -167,6 +114,55 @@ TEST(DataSafety, ScreenCaptureThatCannotBeWrittenFailsTheRun) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_NE(WEXITSTATUS(status), 0);
     EXPECT_TRUE(fs::exists(run.File("TARVISK.INI")));  // still closed as the operator would
+}
+
+TEST(DataSafety, ScreenCaptureOntoAFullDiskFailsTheRunAndLeavesNoFile) {
+    ProgramRun run;
+    const std::string bmp = run.File("screen.bmp");
+    // A file-size limit stands in for the full disk: room for the settings, not the picture.
+    const pid_t pid =
+        run.Start({"--quit-after-shots", "5", "--quit-after", "60", "--save-screen", bmp}, 100000);
+    const int status = WaitStatus(pid, 90s);
+    ASSERT_NE(status, -1) << "waited on a message box nobody can close";
+    ASSERT_TRUE(WIFEXITED(status)) << run.Output();
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(fs::exists(bmp)) << "a cut picture was left";
+    EXPECT_NE(run.Output().find("Could not save the screen to " + bmp), std::string::npos)
+        << run.Output();
+    EXPECT_TRUE(fs::exists(run.File("TARVISK.INI")));
+}
+
+TEST(DataSafety, ATerminationSignalThatCameBeforeTheWindowClosesItOnceItIsUp) {
+    ProgramRun run;
+    // Blocked across the fork, the signal waits in the new program from its first instruction
+    // on: the same as one arriving while the program is still starting.
+    sigset_t term, previous;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    sigprocmask(SIG_BLOCK, &term, &previous);
+    const pid_t pid = run.Start({"--quit-after", "60"});
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    ASSERT_GT(pid, 0);
+    kill(pid, SIGTERM);
+    const int status = WaitStatus(pid, 90s);
+    ASSERT_NE(status, -1);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(run.Output().find("signal 15, closing"), std::string::npos) << run.Output();
+    EXPECT_TRUE(fs::exists(run.File("TARVISK.INI"))) << "settings not saved";
+}
+
+TEST(DataSafety, AFifoNamedAsTheConfigurationFileDoesNotHoldUpTheStart) {
+    ProgramRun run;
+    const std::string fifo = run.File("rows.CFG");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(run.File("TARVISK.INI"))
+        << "[Settings]\nConfigType=1\nConfigFile=" << fifo << "\n";
+    const pid_t pid = run.Start({"--quit-after-shots", "3", "--quit-after", "30"});
+    const int status = WaitStatus(pid, 90s);
+    ASSERT_NE(status, -1) << "hung on the FIFO";
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << run.Output();
 }
 
 TEST(DataSafety, FifoNamedLikeADataFileIsRefused) {

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <bit>
@@ -237,7 +240,7 @@ class XyzFolder : public ::testing::Test {
     fs::path dir;
 };
 
-TEST_F(XyzFolder, NumbersFollowTheLargestAndStopAt9999) {
+TEST_F(XyzFolder, NumbersFollowTheLargestAndRunOutAfter9999) {
     const std::string folder = dir.string();
     EXPECT_EQ(fs::path(NextXyzFilePath(folder, "07-DEC-2026  10:00:00")).filename(),
               "07DEC2026-0001.XYZ");
@@ -248,8 +251,24 @@ TEST_F(XyzFolder, NumbersFollowTheLargestAndStopAt9999) {
     Touch("07DEC2026-0500.BMP");  // another kind
     Touch("07DEC2026-12345.XYZ");
     EXPECT_EQ(NextSequenceNumber(folder, "07DEC2026", ".XYZ"), 42);
-    Touch("07DEC2026-9999.XYZ");
+    Touch("07DEC2026-9998.XYZ");
     EXPECT_EQ(fs::path(NextXyzFilePath(folder, "07-DEC-2026")).filename(), "07DEC2026-9999.XYZ");
+    // The last number is never handed out twice: nothing is written over.
+    Touch("07DEC2026-9999.XYZ");
+    EXPECT_EQ(NextSequenceNumber(folder, "07DEC2026", ".XYZ"), 0);
+    EXPECT_EQ(NextXyzFilePath(folder, "07-DEC-2026"), "");
+    EXPECT_NE(NumbersUsedUpText(folder, "07DEC2026", ".XYZ").find("07DEC2026-9999.XYZ"),
+              std::string::npos);
+}
+
+TEST_F(XyzFolder, ALinkPlantedAtTheNextNameIsNotFollowed) {
+    const fs::path victim = dir / "notes.txt";
+    std::ofstream(victim) << "keep";
+    fs::create_symlink(victim, dir / "07DEC2026-0001.XYZ");
+    XyzFile file;
+    EXPECT_FALSE(file.Open((dir / "07DEC2026-0001.XYZ").string()));
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
 }
 
 TEST_F(XyzFolder, FileHoldsExactlyWhatWasWritten) {
@@ -268,12 +287,22 @@ TEST_F(XyzFolder, FileHoldsExactlyWhatWasWritten) {
     EXPECT_FALSE(file.Write("x"));
 }
 
-TEST(XyzFile, FullDiskIsReported) {
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    XyzFile file;
-    ASSERT_TRUE(file.Open("/dev/full"));
-    EXPECT_FALSE(file.Write("0001\r\n"));
+TEST_F(XyzFolder, FullDiskIsReported) {
+    const std::string path = (dir / "full.XYZ").string();
+    // A file-size limit in a child stands in for the full disk.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{3, 3};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        XyzFile file;
+        _exit(file.Open(path) && !file.Write("0001\r\n") ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/number_locale.h"
 #include "sim/head_simulator.h"
 #include "tarvisk_version.h"
 
@@ -46,6 +47,10 @@ const char* const Options =
     "                         its lines each ending in CR LF, \"#\" lines skipped, paced at\n"
     "                         --gps-baud, from the top again at the end\n"
     "  --gps-baud N           the replayed receiver's baud rate (default 4800)\n"
+    "  --track LAT,LON,HEADING,SPEED\n"
+    "                         the boat runs a straight line from LAT,LON (degrees) on HEADING\n"
+    "                         (degrees true) at SPEED m/s: the GPS reports it, the orientation\n"
+    "                         module holds that heading and the scene goes by (with --gps)\n"
     "  --silent-after SECONDS stop answering after this many seconds\n"
     "  --scene NAME           harbour (default), borehole or channel, below\n"
     "  --mount up|down        the transducer points down (default) or up; mounted up, its\n"
@@ -64,6 +69,8 @@ bool ParseNumber(const char* text, double& value) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    tarvisk::UsePointAsDecimalMark();  // options and the command log are read and written with a
+                                       // point
     tarvisk::sim::SimulatorOptions options;
     options.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
     for (int i = 1; i < argc; ++i) {
@@ -119,6 +126,13 @@ int main(int argc, char** argv) {
             options.linkPath = v;
         } else if (arg == "--log-commands" && value(v)) {
             options.commandLogPath = v;
+        } else if (arg == "--track" && value(v)) {
+            std::string error;
+            if (!tarvisk::sim::ParseBoatTrack(v, options.track, &error)) {
+                std::fprintf(stderr, "tarvisk-headsim: --track: %s\n", error.c_str());
+                return 2;
+            }
+            options.onTrack = true;
         } else if (arg == "--gps-file" && value(v)) {
             options.gps = true;
             options.gpsReplayPath = v;

@@ -11,8 +11,9 @@
 #include "files/headless_playback.h"
 #include "files/ksd_info.h"
 #include "files/record_writer.h"
-#include "head/service_commands.h"
 #include "imaging/palette.h"
+#include "tools/lib/service_commands.h"
+#include "tools/tool/ksd_export.h"
 #include "tools/tool/ksd_xyz.h"
 #include "tools/tool/progress.h"
 #include "tools/tool/tool_command.h"
@@ -22,10 +23,13 @@ namespace tarvisk {
 namespace {
 
 constexpr int KsdFailure = 1;
+// Frames `ksd render` writes without --every or --all: about 300 MB.
+constexpr int64_t RenderFramesWithoutAsking = 1000;
 
 constexpr std::string_view KsdHelp =
     "usage: tarvisk-tool ksd info FILE\n"
-    "       tarvisk-tool ksd render FILE --out DIR [--every N] [--ini FILE] [Key=Value ...]\n"
+    "       tarvisk-tool ksd render FILE --out DIR [--every N | --all] [--ini FILE]\n"
+    "                            [Key=Value ...]\n"
     "       tarvisk-tool ksd xyz FILE --form vertical|horizontal|azimuth [--out FILE.XYZ]\n"
     "                            [--ini FILE] [Key=Value ...]\n"
     "\n"
@@ -36,7 +40,8 @@ constexpr std::string_view KsdHelp =
     "render  Plays the file once through the shot pipeline without a window and writes the\n"
     "        sonar image as DIR/frame-000001.bmp, ... : 8-bit BMP files whose pixel values\n"
     "        are the image's palette indexes, with the colour table in the file. A frame is\n"
-    "        written after every Nth drawn shot (default 1) and after the last one.\n"
+    "        written after every Nth drawn shot (default 1) and after the last one. A file\n"
+    "        of more than 1000 records needs --every N, or --all for a frame per shot.\n"
     "        Settings a record does not carry (grid, colours, profile mode, units...) come\n"
     "        from the INI file and then from the Key=Value arguments (TARVISK.INI keys).\n"
     "xyz     Builds the scan point log from the records of FILE as a running scan builds it\n"
@@ -49,7 +54,8 @@ constexpr std::string_view KsdHelp =
     "        from the INI file and then the arguments. Writes to standard output without --out.\n"
     "\n"
     "Long runs show their progress on standard error when it is a terminal.\n"
-    "Exit status: 0 done, 1 the file could not be read or a frame not written, 2 usage.\n";
+    "Exit status: 0 done; 1 the file could not be read, is no sonar data file or holds no\n"
+    "whole record, or a frame was not written; 2 usage.\n";
 
 int Info(const std::string& path, std::ostream& out, std::ostream& err) {
     if (const std::string special = NonRegularFileText(path); !special.empty()) {
@@ -62,6 +68,12 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
     progress.Finish();
     if (!s.Opened) {
         err << "tarvisk-tool ksd: cannot open " << path << "\n";
+        return KsdFailure;
+    }
+    // Playback refuses such a file, so it is no sonar data file whatever lies further in.
+    if (!s.StartsWithMagic) {
+        err << "tarvisk-tool ksd: " << path << ": not a sonar data file (it does not start with "
+            << RecordMagic << ")\n";
         return KsdFailure;
     }
     out << "file: " << path << "\n";
@@ -94,6 +106,10 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
             << " bytes, " << s.TailReason << ")\n";
     else
         out << "damaged tail: none\n";
+    if (s.Records == 0) {
+        err << "tarvisk-tool ksd: " << path << ": no whole record\n";
+        return KsdFailure;
+    }
     return ToolOk;
 }
 
@@ -108,6 +124,7 @@ bool ParseCount(std::string_view text, int* value) {
 int Render(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     std::string file, outDir, ini;
     int every = 1;
+    bool everyGiven = false;
     std::vector<std::pair<std::string, std::string>> overrides;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -121,6 +138,10 @@ int Render(std::span<const std::string_view> args, std::ostream& out, std::ostre
                 err << "tarvisk-tool ksd render: --every needs a count of 1 or more\n";
                 return ToolUsageError;
             }
+            everyGiven = true;
+        } else if (a == "--all") {
+            every = 1;
+            everyGiven = true;
         } else if (a.find('=') != std::string_view::npos && !a.starts_with("--")) {
             const size_t eq = a.find('=');
             overrides.emplace_back(std::string(a.substr(0, eq)), std::string(a.substr(eq + 1)));
@@ -134,6 +155,20 @@ int Render(std::span<const std::string_view> args, std::ostream& out, std::ostre
     if (file.empty() || outDir.empty()) {
         err << KsdHelp;
         return ToolUsageError;
+    }
+
+    // A frame per shot of a long recording fills a disk before anyone notices: above a bound
+    // the operator says how many frames are meant.
+    if (!everyGiven) {
+        const KsdSummary summary = SummarizeKsdFile(file);
+        if (summary.Records > RenderFramesWithoutAsking) {
+            const int64_t frameBytes = int64_t(ImageWidth) * ImageHeight + 1078;
+            err << "tarvisk-tool ksd render: " << file << " holds " << summary.Records
+                << " records: a frame after each would be " << summary.Records << " frames of "
+                << frameBytes / 1000 << " KB (" << summary.Records * frameBytes / 1000000
+                << " MB); give --every N, or --all for every one\n";
+            return ToolUsageError;
+        }
     }
 
     auto system = std::make_unique<HeadlessPlayback>();
@@ -219,6 +254,12 @@ int RunKsdTool(std::span<const std::string_view> args, std::ostream& out, std::o
         return Render(args.subspan(1), out, err);
     if (args[0] == "xyz")
         return RunKsdXyz(args.subspan(1), out, err);
+    if (args[0] == "csv")
+        return RunKsdCsv(args.subspan(1), out, err);
+    if (args[0] == "geotiff")
+        return RunKsdGeotiff(args.subspan(1), out, err);
+    if (args[0] == "points")
+        return RunKsdPoints(args.subspan(1), out, err);
     err << KsdHelp;
     return ToolUsageError;
 }

@@ -89,9 +89,11 @@ int RunKsdXyz(std::span<const std::string_view> args, std::ostream& out, std::os
             err << "tarvisk-tool ksd xyz: cannot write " << outPath << "\n";
             return XyzFailure;
         }
-        out << result.records << " records, " << result.logged << " points logged, "
-            << result.blocks << (request.form == XyzForm::Azimuth ? " blocks" : " file")
-            << " written to " << outPath << "\n";
+        out << result.records << " records, " << result.written << " points written to " << outPath
+            << " ("
+            << (request.form == XyzForm::Azimuth ? std::to_string(result.blocks) + " blocks"
+                                                 : std::string("1 file"))
+            << ")\n";
     }
     return 0;
 }

@@ -4,8 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "head/service_commands.h"
+#include "platform/number_locale.h"
 #include "tarvisk_version.h"
+#include "tools/lib/service_commands.h"
 #include "tools/tool/tool_command.h"
 
 namespace tarvisk {
@@ -50,6 +51,7 @@ void PrintUsage(std::ostream& out) {
 
 int main(int argc, char** argv) {
     using namespace tarvisk;
+    UsePointAsDecimalMark();  // the files and reports written are the program's own formats
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintUsage(std::cerr);
