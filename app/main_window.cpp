@@ -94,6 +94,9 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
                 host_.get(), [this] { panelInput_->ApplyModeMenuState(); }, Qt::QueuedConnection);
     };
     host_->beforeFrame = [this] { FlushPendingDrawing(); };
+    // A copy of the whole picture on the window thread (the measurement line's, a new colour
+    // table's) makes a waiting part obsolete: drawn later, it would wipe what came after.
+    panel_->onWholeImageCopied = [this] { changes_.ImageCopied(); };
     framebuffer_->beforeRead = [this] { host_->FlushFrame(); };
     host_->onCloseRequest = [this] { Close(); };
     host_->onMinimizedChanged = [this](bool m) { OnMinimizedChanged(m); };
@@ -104,6 +107,7 @@ MainWindow::~MainWindow() {
     framebuffer_->beforeRead = nullptr;
     host_->beforeFrame = nullptr;
     panel_->onModeReadout = nullptr;
+    panel_->onWholeImageCopied = nullptr;
     system_.drawing.SetView(nullptr);
     link_.Stop();
 }

@@ -632,6 +632,8 @@ void StatusPanel::CopyImageToWindow() {
     std::lock_guard lock(surface_.Mutex());
     surface_.DrawIndexedImage(ImageOrigin, image_.pixels.data(), ImageWidth, ImageHeight,
                               ImageWidth);
+    if (onWholeImageCopied)
+        onWholeImageCopied();
     Repaint(
         {ImageOrigin.x, ImageOrigin.y, ImageOrigin.x + ImageWidth, ImageOrigin.y + ImageHeight});
 }

@@ -52,6 +52,9 @@ class StatusPanel {
     std::function<void()> onRangeApplied;
     // Draws the GPS field during a full paint, when GPS input is built in.
     std::function<void()> onPaintGps;
+    // Runs inside a copy of the whole picture, under the image lock: a part of the picture
+    // waiting to be copied is in this copy already.
+    std::function<void()> onWholeImageCopied;
     // Runs after the mode readout is drawn (the menu follows the mode).
     std::function<void()> onModeReadout;
     // The grid label is not drawn while this flag (an azimuth exchange) is set or a scan

@@ -34,6 +34,12 @@ void WindowChanges::ImageChanged(const ImageRect& rect) {
     pending_.image = true;
 }
 
+void WindowChanges::ImageCopied() {
+    std::lock_guard lock(mutex_);
+    pending_.image = false;
+    pending_.imageRect = {0, 0, 0, 0};
+}
+
 void WindowChanges::ActivityToggled(bool replyArrived) {
     std::lock_guard lock(mutex_);
     ++pending_.activityToggles;

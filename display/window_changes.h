@@ -54,6 +54,9 @@ ImageRect UniteImageRects(const ImageRect& a, const ImageRect& b);
 class WindowChanges {
   public:
     void ImageChanged(const ImageRect& rect);
+    // The whole picture was copied meanwhile: no part of it is waiting any more. Called
+    // under the image lock, so a part drawn after that copy is recorded after this call.
+    void ImageCopied();
     void ActivityToggled(bool replyArrived);
     void ActivityCleared();
     void DialMoved(float bearingDegrees);
