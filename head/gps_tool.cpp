@@ -9,6 +9,7 @@
 #include <string>
 
 #include "head/gps_input.h"
+#include "platform/port_access.h"
 
 namespace tarvisk {
 
@@ -134,7 +135,8 @@ int RunGpsTool(ToolArgs args, std::ostream& out, std::ostream& err) {
 
     SerialPort serial;
     if (!serial.Open(port, baud, true)) {
-        err << "tarvisk-tool gps: cannot open " << port << " at " << baud << " baud\n";
+        err << "tarvisk-tool gps: cannot open " << port << " at " << baud
+            << " baud: " << PortProblemReason(serial.LastOpenProblem()) << "\n";
         return ToolUsageError;
     }
     serial.PurgeInput();
