@@ -10,6 +10,7 @@
 #include "head/orientation_module.h"
 #include "head/switch_command.h"
 #include "platform/delay.h"
+#include "platform/thread_name.h"
 
 namespace tarvisk {
 
@@ -17,6 +18,17 @@ namespace {
 // Passes that cannot wait on the port (Hold, playback, a vanished port) sleep this long, so
 // the loop reacts as fast as the poll would without burning a core.
 constexpr int IdlePassMilliseconds = 1;
+// A pass waits for the reply at most this long: the loop's other duties (requests, the clock
+// second) still come round often, and a 100 ms shot costs some twenty passes, not a hundred.
+constexpr int LongestReplyWaitMilliseconds = 5;
+
+// How long the rest of a reply takes on the line (10 bits a byte), within one pass's wait.
+int ReplyWaitMilliseconds(int32_t missingBytes, int32_t baudRate) {
+    if (baudRate <= 0)
+        return 1;
+    const int64_t ms = (int64_t{missingBytes} * 10 * 1000 + baudRate - 1) / baudRate;
+    return static_cast<int>(std::clamp<int64_t>(ms, 1, LongestReplyWaitMilliseconds));
+}
 }  // namespace
 
 int32_t BaudRateForIndex(int32_t baudIndex) {
@@ -181,6 +193,7 @@ void AcquisitionThread::Wait(int timeoutMs, bool forInput) {
 }
 
 void AcquisitionThread::Loop() {
+    NameThisThread("tarvisk-acq");
     tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_);
     lastPollSecond_ = settings_.ClockSecond;
     if (settings_.RunMode == 0) {
@@ -307,14 +320,18 @@ void AcquisitionThread::PollForReply() {
         if (link_.Expected.ReplyType == ReplyTypeOrientation &&
             MonotonicMicroseconds() - lastSendMicroseconds_ > OrientationReplyTimeoutMicroseconds) {
             // No module answered: the head's next shot goes out now, not after the re-send.
+            counters_.OrientationTimeouts = counters_.OrientationTimeouts + 1;
             port_.PurgeInput();
             settings_.ParametersChanged = 1;
             Send();
             return;
         }
         CountNoDataSecond();
+        // The first byte wakes the wait at once; the rest is waited for as the line brings it.
         if (port_.IsOpen())
-            Wait(1, status.queued == 0);
+            Wait(status.queued == 0 ? LongestReplyWaitMilliseconds
+                                    : ReplyWaitMilliseconds(expected - status.queued, baudRate_),
+                 status.queued == 0);
         return;
     }
 

@@ -60,6 +60,7 @@ struct LinkCounters {
     SharedInt BlinkPhase{0};
     SharedInt PortVanished{0};  // the device went away; reopened once a second
     SharedInt Reopens{0};
+    SharedInt OrientationTimeouts{0};  // requests no module answered in time
     std::atomic<uint64_t> ShotsRead{0};
     std::atomic<uint64_t> CommandsSent{0};
 };
@@ -89,6 +90,8 @@ class AcquisitionThread final : public DateTimeRefresher {
     // Before StartAcquisition: a clock other than the system's, a shortened RTS timing.
     void SetClock(LocalClock* clock) { clock_ = clock; }
     void SetSendTiming(const SendTiming& timing) { sender_.SetTiming(timing); }
+    // The longest send steps so far (read once the thread has stopped).
+    SendTimes WorstSendTimes() const { return sender_.WorstTimes(); }
     // Resets the no-data counters (an azimuth exchange starts, for example).
     void ResetNoDataCounters();
     // Acquisition thread only (the automated scans): the last command with this train code,

@@ -4,6 +4,8 @@
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -44,6 +46,15 @@ bool IsVanishedError(int error) {
     return error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE ||
            error == ESHUTDOWN;
 }
+
+namespace {
+int32_t RateOfConstant(speed_t speed) {
+    for (int32_t rate : {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400})
+        if (BaudConstant(rate) == speed)
+            return rate;
+    return 0;
+}
+}  // namespace
 
 unsigned int BaudConstant(int32_t baudRate) {
     switch (baudRate) {
@@ -88,9 +99,13 @@ bool SerialPort::Open(const std::string& path, int32_t baudRate, bool readOnly) 
     ioctl(fd, TIOCEXCL);
     fd_ = fd;
     path_ = path;
+    struct stat st {};
+    // Unix98 pseudo-terminal slaves have majors 136..143.
+    pseudoTerminal_ = fstat(fd, &st) == 0 && major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143;
     haveSaved_ = tcgetattr(fd, &saved_) == 0;
     vanished_ = false;
     haveCounters_ = true;
+    haveLineStatus_ = true;
     lastCounters_ = {};
     if (!Configure(baudRate)) {
         Close();
@@ -145,6 +160,7 @@ bool SerialPort::Configure(int32_t baudRate) {
     if (RetryOnInterrupt([&] { return tcsetattr(fd_, TCSANOW, &tio); }) != 0) {
         return Failed(errno);
     }
+    baudRate_ = RateOfConstant(cfgetospeed(&tio));
     return true;
 }
 
@@ -170,6 +186,40 @@ bool SerialPort::Drain() {
     if (RetryOnInterrupt([&] { return tcdrain(fd_); }) != 0)
         return Failed(errno);
     return true;
+}
+
+bool SerialPort::DrainSpinning(size_t bytes) {
+    if (fd_ < 0)
+        return false;
+    const int64_t start = MonotonicMicroseconds();
+    // Ten bits a byte (8N1); an unknown rate is taken as the head line's.
+    const int64_t rate = baudRate_ > 0 ? baudRate_ : 115200;
+    const int64_t lineTime =
+        pseudoTerminal_ ? 0 : static_cast<int64_t>(bytes) * 10 * 1000000 / rate;
+    const int64_t giveUp = start + 4 * lineTime + 20000;
+    for (;;) {
+        const int64_t now = MonotonicMicroseconds();
+        if (now >= giveUp)
+            return true;
+        int queued = 0;
+        if (ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+            const int error = errno;
+            if (!IsUnsupported(error))
+                return Failed(error);
+            queued = 0;
+        }
+        bool transmitterBusy = false;
+        if (haveLineStatus_ && queued == 0) {
+            unsigned int lsr = 0;
+            if (ioctl(fd_, TIOCSERGETLSR, &lsr) != 0) {
+                haveLineStatus_ = false;  // pseudo-terminals and most USB adapters
+            } else {
+                transmitterBusy = (lsr & TIOCSER_TEMT) == 0;
+            }
+        }
+        if (queued == 0 && !transmitterBusy && now - start >= lineTime)
+            return true;
+    }
 }
 
 bool SerialPort::ReadCounters(SerialLineCounters& counters) const {

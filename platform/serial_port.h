@@ -43,6 +43,15 @@ class SerialPort {
     bool PurgeInput();
     // Waits until everything written has left the port.
     bool Drain();
+    // The same without sleeping, for the timed send: spins until the driver's queue (and,
+    // where the driver tells, the transmitter) is empty and, on a real line, at least the
+    // line time of `bytes` at the port's rate has passed since the call. A line that never
+    // empties is given up on after a bounded time, as if drained.
+    bool DrainSpinning(size_t bytes);
+    // The rate the port runs at, in bits per second (0 when it cannot be told).
+    int32_t BaudRate() const { return baudRate_; }
+    // A pseudo-terminal has no line: what is written is there at once.
+    bool IsPseudoTerminal() const { return pseudoTerminal_; }
 
     // Queued input and the error bits new since the last call (from the driver's counters).
     // Returns false when the device has vanished.
@@ -75,6 +84,9 @@ class SerialPort {
     bool haveSaved_ = false;
     bool vanished_ = false;
     bool haveCounters_ = true;
+    bool haveLineStatus_ = true;
+    int32_t baudRate_ = 0;
+    bool pseudoTerminal_ = false;
     SerialLineCounters lastCounters_{};
 };
 

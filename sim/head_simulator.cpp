@@ -160,8 +160,15 @@ bool HeadSimulator::ReopenLine() {
 }
 
 SimulatorStats HeadSimulator::Stats() const {
-    return {framesReceived_.load(),     headReplies_.load(), azimuthReplies_.load(),
-            orientationReplies_.load(), bytesSent_.load(),   lineOpens_.load()};
+    SimulatorStats stats;
+    stats.framesReceived = framesReceived_.load();
+    stats.headReplies = headReplies_.load();
+    stats.azimuthReplies = azimuthReplies_.load();
+    stats.orientationReplies = orientationReplies_.load();
+    stats.bytesSent = bytesSent_.load();
+    stats.lineOpens = lineOpens_.load();
+    stats.flushFallbacks = flushFallbacks_.load();
+    return stats;
 }
 
 void HeadSimulator::Run() {
@@ -193,6 +200,7 @@ void HeadSimulator::Run() {
     SimCommand command;
     int64_t frameTime = 0;
     bool flushSeen = false;
+    const bool early = options_.earlyAnswerMicroseconds >= 0;
 
     ReplyFrame reply{};
     int32_t replyLength = 0;
@@ -282,14 +290,17 @@ void HeadSimulator::Run() {
                 turnaround = frameLineTime + static_cast<int64_t>(2.0 * range / SoundSpeed * 1e6);
             }
             bool ready = now >= frameTime + turnaround;
-            // On a pseudo-terminal the program's flush after its send would throw away an
-            // early answer; wait for it (a real line gives the same slack through the timing).
-            if (ready && packetMode_ && !flushSeen) {
+            if (early) {
+                ready = now >= frameTime + options_.earlyAnswerMicroseconds;
+            } else if (ready && packetMode_ && !flushSeen) {
+                // On a pseudo-terminal the program's flush after its send would throw away an
+                // early answer; wait for it (a real line gives the same slack through the
+                // timing).
                 ready = now >= frameTime + std::max(turnaround, FlushFallbackMicroseconds);
             }
             if (ready) {
                 pending = false;
-                if (packetMode_ && !flushSeen)
+                if (packetMode_ && !flushSeen && !early)
                     flushFallbacks_.fetch_add(1);
                 const double t = (now - start) * 1e-6;
                 HeadPose pose;

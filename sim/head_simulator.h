@@ -26,6 +26,10 @@ struct SimulatorOptions {
     std::string linkPath;    // optional symlink kept pointing at the pseudo-terminal
     uint64_t seed = 1;
     bool unpaced = false;  // answer as soon as the program is ready, at no line speed
+    // 0 or more: answer this long after the command's last byte, as early as a real head may,
+    // without waiting for the program's flush after its send (a late flush then eats the
+    // answer's start, as it would on a real line). Negative: wait for the flush.
+    int64_t earlyAnswerMicroseconds = -1;
     int32_t baudRate = 115200;
     std::string commandLogPath;  // every received frame as a line of hex
     bool gps = false;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/command_line_options.h"
+#include "ui/command_line_options.h"
 
 namespace tarvisk {
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "head/gps_fix.h"
-#include "head/service_commands.h"
+#include "tools/lib/service_commands.h"
 
 namespace tarvisk {
 

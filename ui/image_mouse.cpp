@@ -1,4 +1,4 @@
-#include "app/image_mouse.h"
+#include "ui/image_mouse.h"
 
 #include <mutex>
 #include <thread>

@@ -9,7 +9,7 @@
 
 #include "head/date_time_stamp.h"
 #include "head/head_scan.h"
-#include "head/service_commands.h"
+#include "tools/lib/service_commands.h"
 
 namespace tarvisk {
 

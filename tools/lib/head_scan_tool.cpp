@@ -1,4 +1,4 @@
-#include "head/head_scan_tool.h"
+#include "tools/lib/head_scan_tool.h"
 
 #include <atomic>
 #include <chrono>

@@ -5,13 +5,12 @@
 #include <functional>
 #include <memory>
 
-#include "app/live_link.h"
-#include "app/sonar_system.h"
 #include "head/acquisition_thread.h"
+#include "ui/link_window.h"
+#include "ui/live_link.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
-
-class MainWindow;
 
 class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public AcquisitionSeams {
   public:
@@ -19,7 +18,7 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
     ~AcquisitionLiveLink() override;
 
     // The window the loop draws into; set once the window exists.
-    void SetWindow(MainWindow* window) { window_ = window; }
+    void SetWindow(LinkWindow* window) { window_ = window; }
     AcquisitionThread& Thread() { return thread_; }
 
     // LiveLink
@@ -75,7 +74,7 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
     void ReportPortAccess(int32_t port, const std::string& path);
 
     SonarSystem& system_;
-    MainWindow* window_ = nullptr;
+    LinkWindow* window_ = nullptr;
     AcquisitionThread thread_;
 };
 

@@ -1,6 +1,4 @@
-#include "app/acquisition_link.h"
-
-#include "app/main_window.h"
+#include "ui/acquisition_link.h"
 
 #include <cstdio>
 
@@ -36,8 +34,8 @@ void AcquisitionLiveLink::ReportPortAccess(int32_t port, const std::string& path
     char text[32];
     std::snprintf(text, sizeof text, "No Access to COM%d", port + 1);
     window_->Panel().DrawStatusBox(text, WhiteColour, PanelBrightRed, PanelLightGrey);
-    if (!window_->scripted)
-        window_->Host().ShowMessage("Serial Port", problem.message, MessageKind::Warning);
+    if (!window_->Scripted())
+        window_->Services().ShowMessage("Serial Port", problem.message, MessageKind::Warning);
 }
 
 void AcquisitionLiveLink::Stop() {
@@ -54,12 +52,12 @@ void AcquisitionLiveLink::ShowLinkStatus(PaletteColour text, PaletteColour backg
 
 void AcquisitionLiveLink::ClearReplyActivityMark() {
     if (window_)
-        window_->Panel().ClearActivityMark();
+        window_->ClearActivityMark();
 }
 
 void AcquisitionLiveLink::ShowWarning(const std::string& text, const std::string& title) {
     if (window_)
-        window_->Host().ShowMessage(title, text, MessageKind::Warning);
+        window_->Services().ShowMessage(title, text, MessageKind::Warning);
 }
 
 void AcquisitionLiveLink::OnClockSecond() {
@@ -69,7 +67,7 @@ void AcquisitionLiveLink::OnClockSecond() {
         return;
     char text[40];
     thread_.Stamp().DateAndTimeText.CopyTo(text, sizeof text);
-    window_->Panel().DrawDateTime(text);
+    window_->ShowDateTime(text);
 }
 
 }  // namespace tarvisk

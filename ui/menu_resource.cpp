@@ -1,4 +1,4 @@
-#include "app/menu_resource.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 

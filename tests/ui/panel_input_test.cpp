@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/menu_resource.h"
-#include "app/panel_input.h"
+#include "ui/menu_resource.h"
+#include "ui/panel_input.h"
 
 namespace tarvisk {
 namespace {

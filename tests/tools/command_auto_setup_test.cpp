@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config/user_config.h"
-#include "head/service_commands.h"
 #include "head/switch_command.h"
+#include "tools/lib/service_commands.h"
 
 namespace tarvisk {
 namespace {

@@ -1,4 +1,4 @@
-#include "head/service_commands.h"
+#include "tools/lib/service_commands.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

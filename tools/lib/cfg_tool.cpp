@@ -1,4 +1,4 @@
-#include "config/cfg_tool.h"
+#include "tools/lib/cfg_tool.h"
 
 #include <cstdio>
 #include <ostream>

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/input_state.h"
 #include "display/panel_layout.h"
 #include "imaging/imaging_state.h"
 #include "platform/menu_model.h"
 #include "settings/sonar_settings.h"
+#include "ui/input_state.h"
 
 namespace tarvisk {
 

@@ -1,4 +1,4 @@
-#include "app/command_line_options.h"
+#include "ui/command_line_options.h"
 
 #include <cerrno>
 #include <cstdlib>

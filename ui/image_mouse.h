@@ -9,14 +9,14 @@
 #include <functional>
 #include <mutex>
 
-#include "app/input_state.h"
 #include "display/panel_layout.h"
 #include "display/status_panel.h"
 #include "imaging/measure_cursor.h"
 #include "imaging/shot_hooks.h"
 #include "imaging/sonar_image.h"
-#include "platform/qt/host_window.h"
+#include "platform/mouse_event.h"
 #include "settings/sonar_settings.h"
+#include "ui/input_state.h"
 
 namespace tarvisk {
 
@@ -72,8 +72,5 @@ class ImageMouse final : public MeasurementHook {
     std::mutex readoutMutex_;
     bool readoutBoxShown_ = false;  // guarded by readoutMutex_
 };
-
-// Binds the pointer shape and the menus of the host window to the image mouse.
-void ConnectImageMouse(ImageMouse& mouse, HostWindow& host);
 
 }  // namespace tarvisk

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "config/cfg_tool.h"
+#include "tools/lib/cfg_tool.h"
 
 namespace tarvisk {
 namespace {
