@@ -93,8 +93,6 @@ void AcquisitionThread::NotePortProblem(PortProblem problem) {
 bool AcquisitionThread::StartAcquisition(int32_t baudIndex) {
     if (running_.load())
         return true;
-    if (!port_.IsOpen() && devicePath_.empty())
-        return false;
     SetExpectedReply(link_);
     baudRate_ = BaudRateForIndex(baudIndex);
     if (port_.IsOpen()) {

@@ -77,8 +77,9 @@ class AcquisitionThread final : public DateTimeRefresher {
     // link's PortProblemText.
     bool OpenHeadPort(int32_t portIndex, const std::string& devicePath);
     // Configures the open port for the baud index (1 keeps the port's rate) and starts the
-    // thread. A port that could not be opened is tried again once a second by the running
-    // thread, which keeps the clock and says what is wrong meanwhile. Returns whether it runs.
+    // thread. A port that could not be opened (or has no device mapped) is tried again once a
+    // second by the running thread, which keeps the clock and says what is wrong meanwhile.
+    // Returns whether it runs.
     bool StartAcquisition(int32_t baudIndex);
     // Stops the thread, drops DTR, purges and closes the port. Safe to call at any time.
     void StopAcquisition();
