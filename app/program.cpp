@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/acquisition_link.h"
 #include "app/config_wiring.h"
 #include "app/file_session.h"
 #include "app/periph_wiring.h"
@@ -18,6 +17,7 @@
 #include "head/gps_input.h"
 #include "platform/number_locale.h"
 #include "sim/head_simulator.h"
+#include "ui/acquisition_link.h"
 
 namespace tarvisk {
 
@@ -60,6 +60,8 @@ bool Program::Start(std::string& error, bool showSplash) {
         sim::SimulatorOptions simOptions;
         simOptions.gps = sys.settings.UseGPS == 1 || !options_.simulatorGpsPath.empty();
         simOptions.gpsReplayPath = options_.simulatorGpsPath;
+        simOptions.onTrack = options_.simulatorOnTrack;
+        simOptions.track = options_.simulatorTrack;
         simOptions.gpsBaud = GpsBaudRate(sys.settings.GPSBaudRate);
         simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
         // A second, profiling head on the line, for the head scan to find.
@@ -101,7 +103,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.view = &w;
     hooks.panel = &w;
     hooks.magnifier = &w;
-    hooks.measurement = &w.Mouse();
+    hooks.measurement = &w;
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/ini_file.h"
+
 namespace tarvisk {
 
 namespace {
@@ -143,7 +145,8 @@ int32_t IntegerOf(const std::string& digits) {
 }
 
 float NumberOf(const std::string& text) {
-    return text.empty() ? 0.0f : static_cast<float>(std::strtod(text.c_str(), nullptr));
+    // NMEA has a decimal point whatever the locale of the program reading it.
+    return text.empty() ? 0.0f : static_cast<float>(ParseIniFloat(text));
 }
 
 // "hh:mm:ss.cc" from the time field, read from its digits so that ".60" stays 60 hundredths.
