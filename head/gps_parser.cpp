@@ -144,13 +144,10 @@ int32_t IntegerOf(const std::string& digits) {
 }
 
 float NumberOf(const std::string& text) {
-    // NMEA has a decimal point whatever the locale of the program reading it.
-    // from_chars never looks at the locale; a field it cannot read counts as 0, as atof's would.
+    // NMEA has a decimal point whatever the locale of the program reading it; from_chars
+    // never looks at the locale. A field it cannot read (or out of range) counts as 0.
     double value = 0.0;
-    const char* first = text.data();
-    if (!text.empty() && *first == '+')
-        ++first;
-    std::from_chars(first, text.data() + text.size(), value);
+    std::from_chars(text.data(), text.data() + text.size(), value);
     return static_cast<float>(value);
 }
 

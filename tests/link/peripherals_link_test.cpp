@@ -146,7 +146,9 @@ TEST(AzimuthDriveLink, SimulatedDriveAnswersForItselfAndShotsResumeAtOnce) {
 }
 
 TEST(OrientationLink, ValuesArriveBetweenShotsAndOutliersAreFiltered) {
-    PeripheralLink p(25);
+    // Seconds of 100 ms: a loaded machine may keep the simulator from answering for longer
+    // than the three seconds before the no-data re-send, which replaces a command.
+    PeripheralLink p(100);
     p.options.orientationOutlierEvery = 4;
     p.settings.EnableOrientationModule = 1;
     ASSERT_TRUE(p.Start());
@@ -158,7 +160,8 @@ TEST(OrientationLink, ValuesArriveBetweenShotsAndOutliersAreFiltered) {
     EXPECT_GT(heading, 35.0f);
     EXPECT_LT(heading, 55.0f);
     // Requests only between head shots: at least one head shot between two of them.
-    EXPECT_GE(p.HeadShots(), 11u);
+    const size_t replies = static_cast<size_t>(p.hooks.replies.load());
+    EXPECT_GE(p.HeadShots() + 1, replies);
     EXPECT_EQ(p.acquisition.Counters().OrientationTimeouts.Get(), 0);
 }
 

@@ -172,7 +172,9 @@ TEST(Delay, WaitsAtLeastTheTimeAskedForAndNotMuchMore) {
         DelayMicroseconds(us);
         int64_t took = MonotonicMicroseconds() - t0;
         EXPECT_GE(took, us);
-        EXPECT_LT(took, us + 20000);  // only catches a wildly wrong unit
+        // Only catches a wildly wrong unit: a loaded machine may hold a spinning thread off
+        // its core for tens of milliseconds.
+        EXPECT_LT(took, us + 1000000);
     }
 }
 
