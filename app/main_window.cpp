@@ -492,6 +492,7 @@ void MainWindow::ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteC
     facts.headScanActive = link.HeadScanActive != 0;
     facts.comPort = settings_.ComPort;
     facts.selector = selector;
+    facts.portProblem = link.PortProblemText.Get();
     facts.azimuthWaiting = settings_.AzimuthDriveEnable == 1 && settings_.RunMode == 0 &&
                            link.AzimuthExchangePending != 0 &&
                            link.Reply.bytes[1] != ReplyTypeAzimuth;

@@ -119,8 +119,8 @@ class MainWindow : public ImageViewHook,
     void RedrawAfterShot() override;
     void RefreshReadouts() override;
     // The clock field and the activity mark, asked for by the acquisition thread.
-    void ShowDateTime(std::string_view text);
-    void ClearActivityMark();
+    void ShowDateTime(std::string_view text) override;
+    void ClearActivityMark() override;
     // Window thread: draws everything the hooks recorded since the last frame.
     void FlushPendingDrawing();
     // WindowGrabber

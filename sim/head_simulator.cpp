@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "platform/delay.h"
+#include "platform/port_access.h"
 
 namespace tarvisk::sim {
 
@@ -41,6 +42,18 @@ bool PointLink(const std::string& link, const std::string& target) {
     return ::rename(temporary.c_str(), link.c_str()) == 0;
 }
 
+// Takes the link away when it still points where this simulator put it: once the terminal is
+// given back its number goes to someone else, and a program following the link would open
+// their terminal.
+void RemoveLink(const std::string& link, const std::string& target) {
+    if (link.empty() || target.empty())
+        return;
+    std::array<char, 4096> buffer{};
+    const ssize_t n = ::readlink(link.c_str(), buffer.data(), buffer.size() - 1);
+    if (n > 0 && std::string(buffer.data(), static_cast<size_t>(n)) == target)
+        ::unlink(link.c_str());
+}
+
 }  // namespace
 
 HeadSimulator::~HeadSimulator() {
@@ -50,7 +63,8 @@ HeadSimulator::~HeadSimulator() {
 bool HeadSimulator::OpenLine() {
     if (!options_.devicePath.empty()) {
         if (!device_.Open(options_.devicePath, options_.baudRate)) {
-            error_ = "cannot open " + options_.devicePath;
+            error_ = "cannot open " + options_.devicePath + ": " +
+                     PortProblemReason(device_.LastOpenProblem());
             return false;
         }
         fd_ = device_.Fd();
@@ -77,6 +91,8 @@ bool HeadSimulator::OpenLine() {
 }
 
 void HeadSimulator::CloseLineNow() {
+    if (pty_.MasterFd() >= 0)
+        RemoveLink(options_.linkPath, pty_.SlavePath());
     pty_.Close();
     device_.Close();
     fd_ = -1;
@@ -122,6 +138,8 @@ void HeadSimulator::Stop() {
     if (gpsThread_.joinable())
         gpsThread_.join();
     CloseLineNow();
+    if (gpsPty_.MasterFd() >= 0)
+        RemoveLink(options_.gpsLinkPath, gpsPty_.SlavePath());
     gpsPty_.Close();
     gpsReplay_.Close();
     if (log_) {

@@ -16,9 +16,10 @@ AcquisitionLiveLink::~AcquisitionLiveLink() {
 void AcquisitionLiveLink::Start() {
     const int32_t port = system_.settings.ComPort;
     const std::string path = system_.ports.PathFor(port);
-    if (thread_.OpenHeadPort(port, path))
-        thread_.StartAcquisition(system_.settings.BaudIndex);
-    else
+    const bool opened = thread_.OpenHeadPort(port, path);
+    // A missing or busy port is tried again once a second; the status line says why.
+    thread_.StartAcquisition(system_.settings.BaudIndex);
+    if (!opened)
         ReportPortAccess(port, path);
     if (startGps)
         startGps();

@@ -98,6 +98,27 @@ TEST(HeadSimulator, EarlyAnswerIsLostToALateFlush) {
     EXPECT_LT(rest.size(), 513u);
 }
 
+// A link left behind would lead, once the terminal's number is handed out again, to someone
+// else's terminal.
+TEST(HeadSimulator, TakesItsLinkAwayWhenTheLineCloses) {
+    TempDir dir;
+    HeadSimulator simulator;
+    SimulatorOptions options;
+    options.unpaced = true;
+    options.linkPath = dir.path + "/line";
+    ASSERT_TRUE(simulator.Start(options));
+    EXPECT_TRUE(std::filesystem::is_symlink(options.linkPath));
+    simulator.CloseLine();
+    EXPECT_FALSE(std::filesystem::is_symlink(options.linkPath));
+    ASSERT_TRUE(simulator.ReopenLine());
+    EXPECT_TRUE(std::filesystem::is_symlink(options.linkPath));
+    // A link another simulator has taken over is left to it.
+    std::filesystem::remove(options.linkPath);
+    std::filesystem::create_symlink("/dev/null", options.linkPath);
+    simulator.Stop();
+    EXPECT_TRUE(std::filesystem::is_symlink(options.linkPath));
+}
+
 TEST(HeadSimulator, LogsEveryFrameAndGoesSilentWhenAsked) {
     TempDir dir;
     HeadSimulator simulator;

@@ -10,6 +10,7 @@
 
 #include "head/gps_input.h"
 #include "platform/named_file.h"
+#include "platform/port_access.h"
 
 namespace tarvisk {
 
@@ -138,7 +139,8 @@ int RunGpsTool(ToolArgs args, std::ostream& out, std::ostream& err) {
 
     SerialPort serial;
     if (!serial.Open(port, baud, true)) {
-        err << "tarvisk-tool gps: cannot open " << port << " at " << baud << " baud\n";
+        err << "tarvisk-tool gps: cannot open " << port << " at " << baud
+            << " baud: " << PortProblemReason(serial.LastOpenProblem()) << "\n";
         return ToolUsageError;
     }
     serial.PurgeInput();
