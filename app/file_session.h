@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/sonar_system.h"
 #include "files/file_commands.h"
 #include "files/file_shot_hooks.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 

@@ -1,7 +1,7 @@
 #include <QCursor>
 #include <QPixmap>
 
-#include "app/image_mouse.h"
+#include "app/image_mouse_host.h"
 
 namespace tarvisk {
 

@@ -9,20 +9,22 @@
 #include <memory>
 #include <string>
 
-#include "app/feature_seams.h"
-#include "app/image_mouse.h"
-#include "app/input_state.h"
-#include "app/live_link.h"
-#include "app/menu_resource.h"
-#include "app/sonar_system.h"
 #include "display/panel_layout.h"
 #include "display/status_panel.h"
+#include "display/window_changes.h"
 #include "files/bmp_capture.h"
 #include "head/link_status.h"
 #include "imaging/shot_hooks.h"
 #include "platform/menu_model.h"
 #include "platform/qt/framebuffer.h"
 #include "platform/qt/host_window.h"
+#include "ui/feature_seams.h"
+#include "ui/image_mouse.h"
+#include "ui/input_state.h"
+#include "ui/link_window.h"
+#include "ui/live_link.h"
+#include "ui/menu_resource.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 
@@ -33,10 +35,14 @@ class PanelInputView;
 // Measures the layout units from the fonts and style the host will draw with.
 PanelMetrics MeasurePanelMetrics();
 
+// The per-shot hooks only record what changed (any thread, nothing drawn, nothing
+// allocated); the window thread draws it all at its next frame (FlushPendingDrawing).
 class MainWindow : public ImageViewHook,
                    public PanelHook,
                    public MagnifierHook,
-                   public WindowGrabber {
+                   public MeasurementHook,
+                   public WindowGrabber,
+                   public LinkWindow {
   public:
     // The window creation step: menu state from the settings (already read from the INI
     // file), the port probe and the panel layout.
@@ -44,7 +50,9 @@ class MainWindow : public ImageViewHook,
     ~MainWindow() override;
 
     HostWindow& Host() { return *host_; }
-    StatusPanel& Panel() { return *panel_; }
+    StatusPanel& Panel() override { return *panel_; }
+    WindowServices& Services() override { return *host_; }
+    bool Scripted() const override { return scripted; }
     MenuModel& Menu() { return menu_; }
     Framebuffer& Surface() { return *framebuffer_; }
     SonarSystem& System() { return system_; }
@@ -107,12 +115,20 @@ class MainWindow : public ImageViewHook,
     void DrawGridLabel() override;
     // MagnifierHook
     void RefreshMagnifier() override;
+    // MeasurementHook: the line and readouts follow the shot at the next frame.
+    void RedrawAfterShot() override;
+    void RefreshReadouts() override;
+    // The clock field and the activity mark, asked for by the acquisition thread.
+    void ShowDateTime(std::string_view text) override;
+    void ClearActivityMark() override;
+    // Window thread: draws everything the hooks recorded since the last frame.
+    void FlushPendingDrawing();
     // WindowGrabber
     WindowPicture GrabWholeWindow() override;
 
     // ShowLinkStatus: the status box under the image for the link's messages.
     void ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteColour frame,
-                        int32_t selector);
+                        int32_t selector) override;
 
     // Shared helpers of the commands.
     void ApplyColourTable();
@@ -174,6 +190,7 @@ class MainWindow : public ImageViewHook,
     bool closedForMinimise_ = false;
     bool closed_ = false;
     std::atomic<int64_t> shots_{0};
+    WindowChanges changes_;
     std::string lastSavedPath_;
 
   public:

@@ -4,7 +4,7 @@
 
 #include <QTimer>
 
-#include "app/panel_input.h"
+#include "ui/panel_input.h"
 
 namespace tarvisk {
 

@@ -6,12 +6,12 @@
 #include <memory>
 #include <mutex>
 
-#include "app/acquisition_link.h"
 #include "app/main_window.h"
-#include "app/sonar_system.h"
 #include "display/diagnostics_window.h"
 #include "files/ksd_record.h"
 #include "head/gps_input.h"
+#include "ui/acquisition_link.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 

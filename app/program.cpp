@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/acquisition_link.h"
 #include "app/config_wiring.h"
 #include "app/file_session.h"
 #include "app/periph_wiring.h"
@@ -16,6 +15,7 @@
 #include "head/gps_input.h"
 #include "platform/number_locale.h"
 #include "sim/head_simulator.h"
+#include "ui/acquisition_link.h"
 
 namespace tarvisk {
 
@@ -58,6 +58,8 @@ bool Program::Start(std::string& error, bool showSplash) {
         sim::SimulatorOptions simOptions;
         simOptions.gps = sys.settings.UseGPS == 1 || !options_.simulatorGpsPath.empty();
         simOptions.gpsReplayPath = options_.simulatorGpsPath;
+        simOptions.onTrack = options_.simulatorOnTrack;
+        simOptions.track = options_.simulatorTrack;
         simOptions.gpsBaud = GpsBaudRate(sys.settings.GPSBaudRate);
         simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
         // A second, profiling head on the line, for the head scan to find.
@@ -99,7 +101,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.view = &w;
     hooks.panel = &w;
     hooks.magnifier = &w;
-    hooks.measurement = &w.Mouse();
+    hooks.measurement = &w;
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
@@ -144,6 +146,12 @@ bool Program::Start(std::string& error, bool showSplash) {
             w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
     }
     w.ApplyRunMode();
+    // The file named on the command line is the run's whole point: not playing it is a
+    // failure (the reason is already told), not an empty playback that exits 0.
+    if (!options_.playPath.empty() && !files_->Commands().Player().IsOpen()) {
+        error = "cannot play " + options_.playPath;
+        return false;
+    }
     TellFolder();
     if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
         error = "Cannot record to " + options_.recordPath;

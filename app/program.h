@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "app/command_line_options.h"
-#include "app/live_link.h"
 #include "app/main_window.h"
-#include "app/sonar_system.h"
+#include "ui/command_line_options.h"
+#include "ui/live_link.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 

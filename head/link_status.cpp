@@ -4,7 +4,9 @@ namespace tarvisk {
 
 LinkStatusText ChooseLinkStatusText(const LinkStatusFacts& f) {
     LinkStatusText out;
-    if (f.headScanActive) {
+    if (!f.portProblem.empty()) {
+        out.text = f.portProblem;
+    } else if (f.headScanActive) {
         out.text = "Scanning Head ID's . . .";
         out.headScanColours = true;
     } else if (f.selector == NoDataAtComPortSelector) {

@@ -5,9 +5,9 @@
 #include <QElapsedTimer>
 
 #include "../gui/gui_support.h"
-#include "app/menu_resource.h"
 #include "app/program.h"
 #include "dialog_driver.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {

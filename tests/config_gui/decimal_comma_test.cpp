@@ -7,8 +7,8 @@
 #include <string>
 
 #include "../gui/gui_support.h"
-#include "app/menu_resource.h"
 #include "dialog_driver.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {

@@ -11,11 +11,11 @@
 #include <QStyle>
 
 #include "../gui/gui_support.h"
-#include "app/menu_resource.h"
 #include "app/program.h"
 #include "config/dialog_placement.h"
 #include "config/qt/settings_dialogs.h"
 #include "dialog_driver.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {

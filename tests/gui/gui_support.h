@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line_options.h"
 #include "app/program.h"
+#include "ui/command_line_options.h"
 
 namespace tarvisk::testing {
 

@@ -10,12 +10,12 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "app/input_state.h"
 #include "app/main_window.h"
-#include "app/menu_resource.h"
-#include "app/panel_input.h"
 #include "app/panel_input_view.h"
 #include "gui_support.h"
+#include "ui/input_state.h"
+#include "ui/menu_resource.h"
+#include "ui/panel_input.h"
 
 namespace tarvisk {
 namespace {

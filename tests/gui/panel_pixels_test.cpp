@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/sonar_system.h"
 #include "display/status_panel.h"
 #include "gui_support.h"
 #include "platform/qt/framebuffer.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 namespace {

@@ -9,10 +9,10 @@
 #include <filesystem>
 
 #include "app/main_window.h"
-#include "app/menu_resource.h"
 #include "files/file_commands.h"
 #include "tests/files/ksd_test_util.h"
 #include "tests/gui/gui_support.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {

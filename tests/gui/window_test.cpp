@@ -7,10 +7,10 @@
 #include <QMenuBar>
 
 #include "app/main_window.h"
-#include "app/menu_resource.h"
 #include "app/program.h"
 #include "config/ini_settings.h"
 #include "gui_support.h"
+#include "ui/menu_resource.h"
 
 namespace tarvisk {
 namespace {

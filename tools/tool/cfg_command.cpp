@@ -1,6 +1,6 @@
 // tarvisk-tool cfg: read or write a user configuration (.CFG) file.
 
-#include "config/cfg_tool.h"
+#include "tools/lib/cfg_tool.h"
 #include "tools/tool/tool_command.h"
 
 namespace tarvisk {

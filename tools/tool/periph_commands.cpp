@@ -1,7 +1,7 @@
 // The head-line service subcommands: head scan and programming, GPS sentences.
 
-#include "head/gps_tool.h"
-#include "head/head_scan_tool.h"
+#include "tools/lib/gps_tool.h"
+#include "tools/lib/head_scan_tool.h"
 #include "tools/tool/tool_command.h"
 
 namespace tarvisk {

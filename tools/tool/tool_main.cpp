@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "head/service_commands.h"
 #include "platform/number_locale.h"
 #include "tarvisk_version.h"
+#include "tools/lib/service_commands.h"
 #include "tools/tool/tool_command.h"
 
 namespace tarvisk {
