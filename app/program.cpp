@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QScreen>
@@ -146,9 +148,11 @@ bool Program::Start(std::string& error, bool showSplash) {
             w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
     }
     w.ApplyRunMode();
-    // The file named on the command line is the run's whole point: not playing it is a
-    // failure (the reason is already told), not an empty playback that exits 0.
-    if (!options_.playPath.empty() && !files_->Commands().Player().IsOpen()) {
+    // A file named on the command line that is not there (or may not be read) ends the run:
+    // the reason is already told, and an empty playback that exits 0 would hide it. A file
+    // of the wrong kind leaves the window in file mode with its message, as the menu does.
+    if (!options_.playPath.empty() && !files_->Commands().Player().IsOpen() &&
+        ::access(options_.playPath.c_str(), R_OK) != 0) {
         error = "cannot play " + options_.playPath;
         return false;
     }

@@ -60,7 +60,11 @@ void TextSink::AppendInteger(int64_t value) {
 void TextSink::AppendFixed(double value, int decimals) {
     if (!std::isfinite(value))
         return;  // an empty field rather than "nan" or "inf"
-    if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals))
+    // Half of the last decimal: below it the value is written as a plain zero, not "-0.0".
+    static constexpr double Half[] = {0.5, 0.05, 0.005, 5e-4, 5e-5, 5e-6, 5e-7, 5e-8, 5e-9, 5e-10};
+    if (decimals < 0 || decimals > 9)
+        return;
+    if (std::fabs(value) < Half[decimals])
         value = 0.0;
     Room(48);
     const auto r = std::to_chars(buffer_.data() + used_, buffer_.data() + buffer_.size(), value,

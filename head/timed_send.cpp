@@ -28,7 +28,9 @@ void TimedSend::TransmitCommand(const SwitchCommand& frame) {
     // every shot would cost it its place among the ordinary threads each time.
     if (timing_.raisePriority && raisedThread_ != std::this_thread::get_id()) {
         raisedThread_ = std::this_thread::get_id();
-        if (priority_.Raise() == RaisedPriority::None && !priorityNoticeGiven.exchange(true)) {
+        const RaisedPriority raised = priority_.Raise();
+        punctualWakeUps_ = raised == RaisedPriority::RealTime;
+        if (raised == RaisedPriority::None && !priorityNoticeGiven.exchange(true)) {
             std::fprintf(stderr,
                          "tarvisk: the head line's send runs at normal priority (%s); under heavy "
                          "load its timing may stretch. Allow real-time scheduling (CAP_SYS_NICE or "
@@ -37,15 +39,15 @@ void TimedSend::TransmitCommand(const SwitchCommand& frame) {
         }
     }
     bool ok = port_.SetRts(true);
-    DelayMicroseconds(timing_.rtsLeadMicroseconds);
+    Wait(timing_.rtsLeadMicroseconds);
     const int64_t written = MonotonicMicroseconds();
     ok = port_.Write(frame.data(), frame.size()) == static_cast<int64_t>(frame.size()) && ok;
-    ok = port_.DrainSpinning(frame.size()) && ok;
+    ok = port_.DrainSpinning(frame.size(), punctualWakeUps_) && ok;
     const int64_t drained = MonotonicMicroseconds();
-    DelayMicroseconds(timing_.rtsHoldMicroseconds);
+    Wait(timing_.rtsHoldMicroseconds);
     ok = port_.SetRts(false) && ok;
     last_.rtsHoldMicroseconds = MonotonicMicroseconds() - drained;
-    DelayMicroseconds(int64_t{settings_.TxDelay} * 100 + 500);
+    Wait(int64_t{settings_.TxDelay} * 100 + 500);
     // The frame is drained, so only input is left to discard. An output flush would do nothing
     // on a real port but, on a pseudo-terminal, drop a frame the far end has not read yet.
     ok = port_.PurgeInput() && ok;
@@ -55,6 +57,15 @@ void TimedSend::TransmitCommand(const SwitchCommand& frame) {
         std::max(worst_.writeToFlushMicroseconds, last_.writeToFlushMicroseconds);
     ++sent_;
     lastFailed_ = !ok;
+}
+
+void TimedSend::Wait(int64_t microseconds) const {
+    // A real-time thread is woken on time whatever else runs, so it sleeps the bulk of a wait
+    // and spins only its end; any other thread spins all of it, or load would stretch it.
+    if (punctualWakeUps_)
+        PauseMicroseconds(microseconds);
+    else
+        DelayMicroseconds(microseconds);
 }
 
 }  // namespace tarvisk

@@ -44,6 +44,8 @@ class TimedSend : public CommandLine {
     bool LastSendFailed() const { return lastFailed_; }
 
   private:
+    void Wait(int64_t microseconds) const;
+
     SerialPort& port_;
     const SonarSettings& settings_;
     SendTiming timing_{};
@@ -51,6 +53,7 @@ class TimedSend : public CommandLine {
     SendTimes worst_{};
     SendPriority priority_;
     std::thread::id raisedThread_{};
+    bool punctualWakeUps_ = false;  // the sending thread runs at real-time priority
     uint64_t sent_ = 0;
     bool lastFailed_ = false;
 };

@@ -267,7 +267,7 @@ bool SerialPort::Drain() {
     return true;
 }
 
-bool SerialPort::DrainSpinning(size_t bytes) {
+bool SerialPort::DrainSpinning(size_t bytes, bool maySleep) {
     if (fd_ < 0)
         return false;
     const int64_t start = MonotonicMicroseconds();
@@ -276,6 +276,10 @@ bool SerialPort::DrainSpinning(size_t bytes) {
     const int64_t lineTime =
         pseudoTerminal_ ? 0 : static_cast<int64_t>(bytes) * 10 * 1000000 / rate;
     const int64_t giveUp = start + 4 * lineTime + 20000;
+    // The frame cannot be out before its line time: a thread whose wake-up is punctual may
+    // sleep through most of it and spin only the end.
+    if (maySleep && lineTime > 0)
+        PauseMicroseconds(lineTime);
     for (;;) {
         const int64_t now = MonotonicMicroseconds();
         if (now >= giveUp)

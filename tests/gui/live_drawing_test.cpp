@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "app/main_window.h"
-#include "ui/menu_resource.h"
-#include "ui/sonar_system.h"
 #include "display/status_panel.h"
 #include "gui_support.h"
 #include "platform/qt/framebuffer.h"
+#include "ui/menu_resource.h"
+#include "ui/sonar_system.h"
 
 namespace tarvisk {
 namespace {

@@ -89,8 +89,7 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
         err << "tarvisk-tool ksd: cannot open " << path << "\n";
         return KsdFailure;
     }
-    // Playback refuses such a file, so it is no sonar data file whatever lies further in.
-    if (!s.StartsWithMagic) {
+    if (!s.StartsWithMagic && s.Records == 0) {
         err << "tarvisk-tool ksd: " << path << ": not a sonar data file (it does not start with "
             << RecordMagic << ")\n";
         return KsdFailure;
@@ -127,6 +126,12 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
         out << "damaged tail: none\n";
     if (s.Records == 0) {
         err << "tarvisk-tool ksd: " << path << ": no whole record\n";
+        return KsdFailure;
+    }
+    // Records after a damaged start are worth the dump, but playback refuses the file.
+    if (!s.StartsWithMagic) {
+        err << "tarvisk-tool ksd: " << path << ": does not start with " << RecordMagic
+            << ", so playback refuses it\n";
         return KsdFailure;
     }
     return ToolOk;
