@@ -149,10 +149,11 @@ TEST_F(LiveWindow, WorkerRecordsAreDrawnInFewFramesAndACaptureSeesThemAtOnce) {
     const int64_t frames = w.Host().Scheduler().Flushes() - framesBefore;
     EXPECT_GE(frames, 1);
     EXPECT_LT(frames, 50) << "2000 records coalesce into a few frames";
-    // Nothing changes: no frame.
+    // Nothing of the shots changes any more: no frame at the display's rate (about 18 in this
+    // time), only what the clock's second may bring.
     const int64_t idle = w.Host().Scheduler().Flushes();
     Pump([] { return false; }, 300);
-    EXPECT_EQ(w.Host().Scheduler().Flushes(), idle);
+    EXPECT_LE(w.Host().Scheduler().Flushes() - idle, 2);
 }
 
 // Range steps and "Clear Screen Now" while the simulated head's shots flow: the window asks,
