@@ -68,7 +68,7 @@ TEST(SurveyProgram, ClosingWhileAScanDialogIsOpen) {
     ASSERT_TRUE(program);
     MainWindow& w = program->Window();
     ASSERT_TRUE(Pump([&] { return w.ShotCount() > 5; }, 30000));
-    ASSERT_TRUE(w.seams.autoProfile);
+    ASSERT_TRUE(w.features.Available(Feature::AutoProfileVertical));
     // Once the dialog is up, the close comes from inside its own event loop, as a timer's
     // would.
     bool closed = false;
@@ -83,7 +83,7 @@ TEST(SurveyProgram, ClosingWhileAScanDialogIsOpen) {
         closed = w.Closed();
     });
     poll.start(10);
-    w.seams.autoProfile(true);
+    w.features.Run(Feature::AutoProfileVertical);
     Pump([&] { return closed; }, 30000);
     poll.stop();
     EXPECT_EQ(dialogName, "SNAPSHOT");
@@ -124,7 +124,7 @@ TEST(SurveyProgram, ScanProductsGoToTheFolderLastChosen) {
                 continue;
             if (auto* files = qobject_cast<QFileDialog*>(top)) {
                 files->selectFile(QString::fromStdString((chosen / "Harbour.BMP").string()));
-                files->accept();
+                static_cast<QDialog*>(files)->accept();  // as its Save button does
             } else if (top->objectName() == "SNAPSHOT") {
                 if (auto* ok = top->findChild<QPushButton*>("1"))
                     ok->click();
@@ -134,8 +134,8 @@ TEST(SurveyProgram, ScanProductsGoToTheFolderLastChosen) {
     poll.start(10);
     w.OnCommand(IdSaveScreen);
     EXPECT_TRUE(fs::exists(chosen / "Harbour.BMP"));
-    ASSERT_TRUE(w.seams.autoProfile);
-    w.seams.autoProfile(true);
+    ASSERT_TRUE(w.features.Available(Feature::AutoProfileVertical));
+    w.features.Run(Feature::AutoProfileVertical);
     const bool written = Pump(
         [&] {
             return FilesWithExtension(chosen, ".XYZ").size() == 1 &&
