@@ -2,16 +2,38 @@
 
 #include <unistd.h>
 #include <QApplication>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 
 #include "app/program.h"
 #include "app/signal_bridge.h"
 #include "app/survey_folder.h"
+#include "config/port_map.h"
 #include "platform/number_locale.h"
 #include "tarvisk_version.h"
 
 namespace {
+
+// Values the option parser takes as text: a bad one is a usage error like any bad option, found
+// before anything starts.
+bool CheckOptionValues(const tarvisk::CommandLineOptions& options, std::string& error) {
+    tarvisk::PortMap ports;
+    for (const std::string& p : options.ports)
+        if (!tarvisk::ParsePortOverride(p, ports, &error))
+            return false;
+    // Captures are BMP files; a picture under another name would mislead whoever opens it.
+    const std::string& save = options.saveScreenPath;
+    const size_t dot = save.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : save.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!save.empty() && extension != ".bmp") {
+        error = "--save-screen writes a BMP file: give a name ending in .bmp, not " + save;
+        return false;
+    }
+    return true;
+}
 
 // A start from the desktop menu works in the survey folder. File names given with it were
 // meant from the folder it started in (a terminal's), so they are anchored there first.
@@ -33,7 +55,8 @@ int main(int argc, char** argv) {
     tarvisk::IgnoreWriteErrorSignals();
     tarvisk::CommandLineOptions options;
     std::string error;
-    if (!tarvisk::ParseCommandLine(argc, argv, options, error)) {
+    if (!tarvisk::ParseCommandLine(argc, argv, options, error) ||
+        !CheckOptionValues(options, error)) {
         std::fprintf(stderr, "tarvisk: %s\n", error.c_str());
         return 2;
     }

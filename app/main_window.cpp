@@ -93,13 +93,21 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
             QMetaObject::invokeMethod(
                 host_.get(), [this] { panelInput_->ApplyModeMenuState(); }, Qt::QueuedConnection);
     };
+    host_->beforeFrame = [this] { FlushPendingDrawing(); };
+    // A copy of the whole picture on the window thread (the measurement line's, a new colour
+    // table's) makes a waiting part obsolete: drawn later, it would wipe what came after.
+    panel_->onWholeImageCopied = [this] { changes_.ImageCopied(); };
+    framebuffer_->beforeRead = [this] { host_->FlushFrame(); };
     host_->onCloseRequest = [this] { Close(); };
     host_->onMinimizedChanged = [this](bool m) { OnMinimizedChanged(m); };
     host_->onMouse() = [this](MouseEventKind kind, Point p) { MouseEvent(kind, p); };
 }
 
 MainWindow::~MainWindow() {
+    framebuffer_->beforeRead = nullptr;
+    host_->beforeFrame = nullptr;
     panel_->onModeReadout = nullptr;
+    panel_->onWholeImageCopied = nullptr;
     system_.drawing.SetView(nullptr);
     link_.Stop();
 }
@@ -170,8 +178,15 @@ void MainWindow::GridRedraw() {
 }
 
 void MainWindow::ClearImageAndHistory() {
+    if (settings_.RunMode == 0 && link_.Running()) {
+        // The acquisition thread decodes into the echo line without the image lock: it
+        // clears its own shot data before the next shot.
+        system_.imaging.HistoryClearRequest = 1;
+        return;
+    }
     const bool keepList = settings_.RunMode == 1 && fileCommands && fileCommands->PlaybackRunning();
     system_.drawing.ClearImageAndHistory(system_.link.Shot.EchoLine, system_.history, keepList);
+    system_.imaging.HistoryClearRequest = 0;
 }
 
 void MainWindow::RedrawPlaybackStrip() {
@@ -226,6 +241,8 @@ void MainWindow::ApplyRunMode() {
     if (fileCommands)
         fileCommands->CloseAll();
     link_.Stop();
+    // What the stopped thread recorded is drawn now, before the new mode draws over it.
+    host_->FlushFrame();
     if (playback) {
         // 3. The live values are kept aside while records overwrite them.
         panel_->DrawStatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
@@ -378,32 +395,88 @@ void MainWindow::KeyEvent(int key, bool down) {
     }
 }
 
-void MainWindow::CopyImageToWindow(const ImageRect&) {
-    panel_->CopyImageToWindow();
+void MainWindow::CopyImageToWindow(const ImageRect& changed) {
+    changes_.ImageChanged(changed);
+    host_->RequestFrame();
 }
 
 void MainWindow::AdvanceActivityBlinker(bool replyArrived) {
-    panel_->ToggleActivityMark(replyArrived);
+    changes_.ActivityToggled(replyArrived);
+    host_->RequestFrame();
     const int64_t n = ++shots_;
     parts.ForEach([n](WindowPart& part) { part.OnShot(n); });
 }
 
+void MainWindow::ClearActivityMark() {
+    changes_.ActivityCleared();
+    host_->RequestFrame();
+}
+
 void MainWindow::DrawDialMarkers() {
-    panel_->DrawDialMarkers();
+    // The bearing is read here, on the thread that owns the shot.
+    changes_.DialMoved(system_.link.Shot.HeadAngleDegrees);
+    host_->RequestFrame();
 }
 
 void MainWindow::ClearStatusMessage() {
-    panel_->DrawStatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
+    changes_.StatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
+    host_->RequestFrame();
 }
 
 void MainWindow::DrawGridLabel() {
-    panel_->DrawGridLabel();
+    changes_.GridLabelChanged();
+    host_->RequestFrame();
 }
 
 void MainWindow::RefreshMagnifier() {
-    if (mouse_->MagnifierHeld())
+    changes_.MagnifierChanged();
+    host_->RequestFrame();
+}
+
+void MainWindow::RedrawAfterShot() {
+    changes_.MeasureLineChanged();
+    host_->RequestFrame();
+}
+
+void MainWindow::RefreshReadouts() {
+    changes_.MeasureReadoutsChanged();
+    host_->RequestFrame();
+}
+
+void MainWindow::ShowDateTime(std::string_view text) {
+    changes_.DateTime(text);
+    host_->RequestFrame();
+}
+
+void MainWindow::FlushPendingDrawing() {
+    const WindowChangeSet c = changes_.Take();
+    if (c.Empty())
         return;
-    panel_->RefreshMagnifier();
+    if (c.activityCleared)
+        panel_->ClearActivityMark();
+    // Two toggles leave the blinker where it was, drawn with the last reply's state.
+    for (int32_t i = 0; i < (c.activityToggles == 0 ? 0 : 2 - c.activityToggles % 2); ++i)
+        panel_->ToggleActivityMark(c.activityShown);
+    if (c.image)
+        panel_->CopyImageToWindow(c.imageRect);
+    // The line and the magnifier go over the picture just copied.
+    if (c.measureLine)
+        mouse_->RedrawAfterShot();
+    if (c.measureReadouts)
+        mouse_->RefreshReadouts();
+    if (c.magnifier && !mouse_->MagnifierHeld())
+        panel_->RefreshMagnifier();
+    if (c.dial)
+        panel_->DrawDialMarkers(c.bearingDegrees);
+    if (c.shotReadouts)
+        panel_->PlaybackRefresh();
+    if (c.statusBox)
+        panel_->DrawStatusBox(c.status.text.data(), c.status.textColour, c.status.fill,
+                              c.status.frame);
+    if (c.gridLabel)
+        panel_->DrawGridLabel();
+    if (c.dateTime)
+        panel_->DrawDateTime(c.dateTimeText.data());
 }
 
 void MainWindow::ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteColour frame,
@@ -411,12 +484,15 @@ void MainWindow::ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteC
     LinkStatusFacts facts = GatherLinkStatusFacts(system_.link, settings_, selector);
     parts.ForEach([&facts](WindowPart& part) { part.AddLinkStatusFacts(facts); });
     const LinkStatusBox box = ChooseLinkStatus(facts, {text, fill, frame});
-    panel_->DrawStatusBox(box.text, box.colours.text, box.colours.fill, box.colours.frame);
+    changes_.StatusBox(box.text, box.colours.text, box.colours.fill, box.colours.frame);
+    host_->RequestFrame();
 }
 
 WindowPicture MainWindow::GrabWholeWindow() {
     WindowPicture picture;
     auto grab = [&] {
+        // Everything recorded so far first, so the magnifier copies the picture as it is.
+        host_->FlushFrame();
         if (settings_.PixelZoom == 1)
             panel_->RefreshMagnifier();
         const QImage image = host_->GrabWindow().convertToFormat(QImage::Format_RGB32);
@@ -441,7 +517,14 @@ WindowPicture MainWindow::GrabWholeWindow() {
 namespace tarvisk {
 
 void MainWindow::RefreshShotReadouts() {
-    panel_->PlaybackRefresh();
+    // In playback the refresh also applies a played range before the shot is drawn: it runs
+    // at once there (the window thread plays); live it only follows the transducer.
+    if (QThread::currentThread() == host_->thread()) {
+        panel_->PlaybackRefresh();
+        return;
+    }
+    changes_.ShotReadoutsChanged();
+    host_->RequestFrame();
 }
 
 }  // namespace tarvisk

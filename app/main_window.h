@@ -11,6 +11,7 @@
 
 #include "display/panel_layout.h"
 #include "display/status_panel.h"
+#include "display/window_changes.h"
 #include "files/bmp_capture.h"
 #include "head/link_status.h"
 #include "imaging/shot_hooks.h"
@@ -35,9 +36,12 @@ class PanelInputView;
 // Measures the layout units from the fonts and style the host will draw with.
 PanelMetrics MeasurePanelMetrics();
 
+// The per-shot hooks only record what changed (any thread, nothing drawn, nothing
+// allocated); the window thread draws it all at its next frame (FlushPendingDrawing).
 class MainWindow : public ImageViewHook,
                    public PanelHook,
                    public MagnifierHook,
+                   public MeasurementHook,
                    public WindowGrabber,
                    public LinkWindow {
   public:
@@ -102,6 +106,14 @@ class MainWindow : public ImageViewHook,
     void DrawGridLabel() override;
     // MagnifierHook
     void RefreshMagnifier() override;
+    // MeasurementHook: the line and readouts follow the shot at the next frame.
+    void RedrawAfterShot() override;
+    void RefreshReadouts() override;
+    // The clock field and the activity mark, asked for by the acquisition thread.
+    void ShowDateTime(std::string_view text) override;
+    void ClearActivityMark() override;
+    // Window thread: draws everything the hooks recorded since the last frame.
+    void FlushPendingDrawing();
     // WindowGrabber
     WindowPicture GrabWholeWindow() override;
 
@@ -169,6 +181,7 @@ class MainWindow : public ImageViewHook,
     bool closedForMinimise_ = false;
     bool closed_ = false;
     std::atomic<int64_t> shots_{0};
+    WindowChanges changes_;
     std::string lastSavedPath_;
 
   public:

@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QScreen>
@@ -77,6 +79,8 @@ bool Program::Start(std::string& error, bool showSplash) {
         sim::SimulatorOptions simOptions;
         simOptions.gps = sys.settings.UseGPS == 1 || !options_.simulatorGpsPath.empty();
         simOptions.gpsReplayPath = options_.simulatorGpsPath;
+        simOptions.onTrack = options_.simulatorOnTrack;
+        simOptions.track = options_.simulatorTrack;
         simOptions.gpsBaud = GpsBaudRate(sys.settings.GPSBaudRate);
         simOptions.azimuthStepsPerSecond = 20.0;  // six degrees a second, as a real drive
         // A second, profiling head on the line, for the head scan to find.
@@ -118,7 +122,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.view = &w;
     hooks.panel = &w;
     hooks.magnifier = &w;
-    hooks.measurement = &w.Mouse();
+    hooks.measurement = &w;
     files_ = std::make_unique<FileSession>(sys, w);
     files_->UseTimeStamps(acquisition->Thread().Stamp());
     hooks.recorder = files_->RecorderHook();
@@ -163,6 +167,14 @@ bool Program::Start(std::string& error, bool showSplash) {
             w.Host().ShowMessage(WindowTitle, text, MessageKind::Warning);
     }
     w.ApplyRunMode();
+    // A file named on the command line that is not there (or may not be read) ends the run:
+    // the reason is already told, and an empty playback that exits 0 would hide it. A file
+    // of the wrong kind leaves the window in file mode with its message, as the menu does.
+    if (!options_.playPath.empty() && !files_->Commands().Player().IsOpen() &&
+        ::access(options_.playPath.c_str(), R_OK) != 0) {
+        error = "cannot play " + options_.playPath;
+        return false;
+    }
     TellFolder();
     if (!options_.recordPath.empty() && !files_->Commands().StartRecording(options_.recordPath)) {
         error = "Cannot record to " + options_.recordPath;

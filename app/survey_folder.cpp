@@ -7,8 +7,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
+
+#include "platform/named_file.h"
 
 namespace tarvisk {
 
@@ -91,10 +92,9 @@ SurveyFolderEnvironment CurrentSurveyFolderEnvironment() {
     std::string config = Env("XDG_CONFIG_HOME");
     if (config.empty() || config.front() != '/')
         config = e.home + "/.config";
-    std::ifstream in(config + "/user-dirs.dirs");
-    std::ostringstream text;
-    text << in.rdbuf();
-    e.userDirsFileText = text.str();
+    // Read only when it is a file: a FIFO at that name must not hold up the start.
+    if (!ReadRegularFile(config + "/user-dirs.dirs", 1 << 20, &e.userDirsFileText, nullptr))
+        e.userDirsFileText.clear();
     return e;
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -26,15 +27,20 @@ namespace tarvisk {
 
 namespace {
 
-// The status box is as wide as the image at most; a longer path keeps its end, which names
-// the file.
-std::string FitToStatusBox(const DrawSurface& surface, const std::string& path) {
-    constexpr int32_t MaxWidth = 560;
-    if (surface.TextExtent(path, TextFont::Default).width <= MaxWidth)
+// The status box stays between the date field and the activity mark; a longer path keeps its
+// end, which names the file.
+std::string FitToStatusBox(const DrawSurface& surface, const PanelLayout& layout,
+                           const std::string& path) {
+    const int32_t room = std::min(2 * (296 - layout.dateTimeField.right - 2),
+                                  2 * (layout.activityArea.left - 2 - 307));
+    auto fits = [&](const std::string& text) {
+        return surface.TextExtent(text, TextFont::Default).width <= room;
+    };
+    if (fits(path))
         return path;
     for (size_t cut = 1; cut < path.size(); ++cut) {
         std::string shown = "..." + path.substr(cut);
-        if (surface.TextExtent(shown, TextFont::Default).width <= MaxWidth)
+        if (fits(shown))
             return shown;
     }
     return path;
@@ -153,8 +159,8 @@ class SurveyWiring : public QObject,
         const std::string p(path);
         OnWindow([this, p] {
             StatusPanel& panel = window_.Panel();
-            panel.DrawStatusBox(FitToStatusBox(window_.Surface(), p), WhiteColour, PanelStatusFill,
-                                PanelLightGrey);
+            panel.DrawStatusBox(FitToStatusBox(window_.Surface(), panel.Layout(), p), WhiteColour,
+                                PanelStatusFill, PanelLightGrey);
             return true;
         });
     }

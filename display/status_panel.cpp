@@ -528,12 +528,17 @@ void StatusPanel::DrawSectorDial() {
                              PanelBlack);
         }
     }
-    bearingMarkerDrawn_ = false;
+    // The markers ring the dial outside this drawing and stay where they are: the next
+    // marker drawing erases them (a new dial does not, or they would stay for good).
     lastRotation_ = -1000.0f;
     Repaint({cx - r - 13, cy - r - 13, cx + r + 14, cy + r + 14});
 }
 
 void StatusPanel::DrawDialMarkers() {
+    DrawDialMarkers(shot_.HeadAngleDegrees);
+}
+
+void StatusPanel::DrawDialMarkers(float bearingDegrees) {
     std::lock_guard lock(surface_.Mutex());
     const float outer = static_cast<float>(layout_.DialRadius + 8);
     auto disc = [&](Point c, int32_t radius, PaletteColour colour) {
@@ -543,12 +548,15 @@ void StatusPanel::DrawDialMarkers() {
     if (bearingMarkerDrawn_)
         disc(bearingMarker_, 4, PanelMidGrey);
     const float rotation = settings_.RotateAngle;
-    if (rotation != lastRotation_ && lastRotation_ > -999.0f)
+    const Point rotationAt = DialPoint(rotation, outer, false, false);
+    // The hanging view moves the marker without a new angle: compare where it is drawn.
+    if (rotationMarkerDrawn_ && (rotation != lastRotation_ || rotationAt != rotationMarker_))
         disc(rotationMarker_, 3, PanelMidGrey);
-    rotationMarker_ = DialPoint(rotation, outer, false, false);
+    rotationMarker_ = rotationAt;
     lastRotation_ = rotation;
     disc(rotationMarker_, 2, PanelLightGrey);
-    bearingMarker_ = DialPoint(shot_.HeadAngleDegrees, outer, false, false);
+    rotationMarkerDrawn_ = true;
+    bearingMarker_ = DialPoint(bearingDegrees, outer, false, false);
     disc(bearingMarker_, 3, PanelBrightRed);
     bearingMarkerDrawn_ = true;
     Repaint(layout_.overlayBox);
@@ -624,8 +632,27 @@ void StatusPanel::CopyImageToWindow() {
     std::lock_guard lock(surface_.Mutex());
     surface_.DrawIndexedImage(ImageOrigin, image_.pixels.data(), ImageWidth, ImageHeight,
                               ImageWidth);
+    if (onWholeImageCopied)
+        onWholeImageCopied();
     Repaint(
         {ImageOrigin.x, ImageOrigin.y, ImageOrigin.x + ImageWidth, ImageOrigin.y + ImageHeight});
+}
+
+void StatusPanel::CopyImageToWindow(const ImageRect& changed) {
+    const int32_t left = std::clamp(changed.x, 0, ImageWidth);
+    const int32_t top = std::clamp(changed.y, 0, ImageHeight);
+    const int32_t right = std::clamp(changed.x + changed.width, left, ImageWidth);
+    const int32_t bottom = std::clamp(changed.y + changed.height, top, ImageHeight);
+    if (right <= left || bottom <= top)
+        return;
+    std::lock_guard imageLock(image_.Mutex());
+    std::lock_guard lock(surface_.Mutex());
+    surface_.DrawIndexedImage(
+        {ImageOrigin.x + left, ImageOrigin.y + top},
+        image_.pixels.data() + static_cast<ptrdiff_t>(top) * ImageWidth + left, right - left,
+        bottom - top, ImageWidth);
+    Repaint(
+        {ImageOrigin.x + left, ImageOrigin.y + top, ImageOrigin.x + right, ImageOrigin.y + bottom});
 }
 
 void StatusPanel::DrawColourBar() {

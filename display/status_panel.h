@@ -52,6 +52,9 @@ class StatusPanel {
     std::function<void()> onRangeApplied;
     // Draws the GPS field during a full paint, when GPS input is built in.
     std::function<void()> onPaintGps;
+    // Runs inside a copy of the whole picture, under the image lock: a part of the picture
+    // waiting to be copied is in this copy already.
+    std::function<void()> onWholeImageCopied;
     // Runs after the mode readout is drawn (the menu follows the mode).
     std::function<void()> onModeReadout;
     // The grid label is not drawn while this flag (an azimuth exchange) is set or a scan
@@ -89,7 +92,10 @@ class StatusPanel {
     // Overlays beside and under the image.
     void DrawGridLabel();
     void DrawSectorDial();
+    // The bearing marker at the shot's head angle (or the given one) and the rotation marker;
+    // the markers drawn before are erased wherever they were, whatever was drawn since.
     void DrawDialMarkers();
+    void DrawDialMarkers(float bearingDegrees);
     void ForceRotationMarker() { lastRotation_ = -1000.0f; }
     void DrawTransducerIcon();
     void DrawMagnifierFrame();  // framed when PixelZoom is on, painted over when off
@@ -98,8 +104,9 @@ class StatusPanel {
     Point MagnifierCentre() const { return magnifierCentre_; }
     const SectorLimits& Limits() const { return limits_; }
 
-    // The picture itself, copied to client (3, 3).
+    // The picture itself, copied to client (3, 3); or only the part that changed.
     void CopyImageToWindow();
+    void CopyImageToWindow(const ImageRect& changed);
 
     bool ActivityMarkOn() const { return activityOn_; }
     void DrawColourBar();
@@ -134,6 +141,7 @@ class StatusPanel {
     Point magnifierCentre_{301, 256};
     SectorLimits limits_;
     float lastRotation_ = -1000.0f;
+    bool rotationMarkerDrawn_ = false;
     bool bearingMarkerDrawn_ = false;
     Point bearingMarker_{};
     Point rotationMarker_{};

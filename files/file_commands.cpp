@@ -1,6 +1,10 @@
 #include "files/file_commands.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "files/record_writer.h"
 
@@ -82,10 +86,13 @@ bool FileCommands::OpenPlaybackFile(const std::string& path) {
         ui_.ShowWarning(BadExtensionText, PlaybackDialogTitle);
         return false;
     }
-    const std::string special = NonRegularFileText(path);
-    const bool opened = special.empty() && player_.Open(path);
+    std::string refusal = NonRegularFileText(path);
+    // A file that is not there, or may not be read, is not one of the wrong type: say which.
+    if (refusal.empty() && ::access(path.c_str(), R_OK) != 0)
+        refusal = "Cannot open " + path + ": " + std::strerror(errno);
+    const bool opened = refusal.empty() && player_.Open(path);
     if (!opened) {
-        ui_.ShowWarning(special.empty() ? std::string(BadMagicText) : special, PlaybackDialogTitle);
+        ui_.ShowWarning(refusal.empty() ? std::string(BadMagicText) : refusal, PlaybackDialogTitle);
         std::snprintf(title_.data(), title_.size(), "%s - [%s]", WindowTitle.data(), "No File");
         ui_.SetWindowTitle(title_.data());
     } else {

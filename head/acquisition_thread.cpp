@@ -10,6 +10,8 @@
 #include "head/orientation_module.h"
 #include "head/switch_command.h"
 #include "platform/delay.h"
+#include "platform/port_access.h"
+#include "platform/thread_name.h"
 
 namespace tarvisk {
 
@@ -17,6 +19,17 @@ namespace {
 // Passes that cannot wait on the port (Hold, playback, a vanished port) sleep this long, so
 // the loop reacts as fast as the poll would without burning a core.
 constexpr int IdlePassMilliseconds = 1;
+// A pass waits for the reply at most this long: the loop's other duties (requests, the clock
+// second) still come round often, and a 100 ms shot costs some twenty passes, not a hundred.
+constexpr int LongestReplyWaitMilliseconds = 5;
+
+// How long the rest of a reply takes on the line (10 bits a byte), within one pass's wait.
+int ReplyWaitMilliseconds(int32_t missingBytes, int32_t baudRate) {
+    if (baudRate <= 0)
+        return 1;
+    const int64_t ms = (int64_t{missingBytes} * 10 * 1000 + baudRate - 1) / baudRate;
+    return static_cast<int>(std::clamp<int64_t>(ms, 1, LongestReplyWaitMilliseconds));
+}
 }  // namespace
 
 int32_t BaudRateForIndex(int32_t baudIndex) {
@@ -64,23 +77,38 @@ bool AcquisitionThread::OpenHeadPort(int32_t portIndex, const std::string& devic
     portIndex_ = portIndex;
     devicePath_ = devicePath;
     // Opened at its present rate; StartAcquisition sets the rate of the baud index.
-    if (devicePath.empty() || !port_.Open(devicePath, 0))
+    if (devicePath.empty() || !port_.Open(devicePath, 0)) {
+        NotePortProblem(devicePath.empty() ? PortProblem::NotFound : port_.LastOpenProblem());
         return false;
+    }
+    link_.PortProblemText.Set("");
     port_.Purge();
     return true;
 }
 
+void AcquisitionThread::NotePortProblem(PortProblem problem) {
+    link_.PortProblemText.Set(PortProblemText(portIndex_, devicePath_, problem));
+}
+
 bool AcquisitionThread::StartAcquisition(int32_t baudIndex) {
-    if (!port_.IsOpen() || running_.load())
-        return running_.load();
+    if (running_.load())
+        return true;
+    if (!port_.IsOpen() && devicePath_.empty())
+        return false;
     SetExpectedReply(link_);
     baudRate_ = BaudRateForIndex(baudIndex);
-    if (!port_.Configure(baudRate_))
-        return false;
-    counters_.PortVanished = 0;
-    // The modem lines are set before the thread owns the port.
-    port_.SetDtr(true);
-    port_.SetRts(false);
+    if (port_.IsOpen()) {
+        if (!port_.Configure(baudRate_))
+            return false;
+        counters_.PortVanished = 0;
+        // The modem lines are set before the thread owns the port.
+        port_.SetDtr(true);
+        port_.SetRts(false);
+    } else {
+        // Missing, busy or not allowed yet: an adapter plugged in later is found.
+        counters_.PortVanished = 1;
+        lastReopenSecond_ = -1;
+    }
     running_.store(true);
     try {
         thread_ = std::thread(&AcquisitionThread::Loop, this);
@@ -157,8 +185,17 @@ void AcquisitionThread::TryReopen() {
     if (settings_.ClockSecond == lastReopenSecond_)
         return;
     lastReopenSecond_ = settings_.ClockSecond;
-    if (!port_.Open(devicePath_, baudRate_))
+    // A pseudo-terminal given back leaves a link to its number; whoever gets the number next
+    // is not the head.
+    if (IsReusedTerminal(port_.OpenedIdentity(), IdentifyPath(devicePath_))) {
+        NotePortProblem(PortProblem::Reused);
         return;
+    }
+    if (!port_.Open(devicePath_, baudRate_)) {
+        NotePortProblem(port_.LastOpenProblem());
+        return;
+    }
+    link_.PortProblemText.Set("");
     counters_.PortVanished = 0;
     counters_.Reopens = counters_.Reopens + 1;
     port_.SetDtr(true);
@@ -181,8 +218,11 @@ void AcquisitionThread::Wait(int timeoutMs, bool forInput) {
 }
 
 void AcquisitionThread::Loop() {
+    NameThisThread("tarvisk-acq");
     tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_);
     lastPollSecond_ = settings_.ClockSecond;
+    if (!port_.IsOpen())
+        ShowStatus(true);  // say at once why there is no head
     if (settings_.RunMode == 0) {
         settings_.ParametersChanged = 1;
         Send();
@@ -192,8 +232,12 @@ void AcquisitionThread::Loop() {
             std::this_thread::sleep_for(std::chrono::milliseconds(IdlePassMilliseconds));
             continue;
         }
-        if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_))
+        if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_)) {
             seams_.OnClockSecond();
+            // A link moved to another device, or taken away, is followed to where it leads.
+            if (port_.IsOpen() && !port_.PathStillLeadsHere())
+                PortGone();
+        }
 
         if (settings_.Hold == 0) {
             PollForReply();
@@ -304,17 +348,21 @@ void AcquisitionThread::PollForReply() {
         counters_.LastErrors = 0;
 
     if (status.queued < expected) {
-        if (link_.Expected.ReplyType == ReplyTypeOrientation &&
+        if (link_.Expected.ReplyType == ReplyTypeOrientation && status.queued == 0 &&
             MonotonicMicroseconds() - lastSendMicroseconds_ > OrientationReplyTimeoutMicroseconds) {
             // No module answered: the head's next shot goes out now, not after the re-send.
+            counters_.OrientationTimeouts = counters_.OrientationTimeouts + 1;
             port_.PurgeInput();
             settings_.ParametersChanged = 1;
             Send();
             return;
         }
         CountNoDataSecond();
+        // The first byte wakes the wait at once; the rest is waited for as the line brings it.
         if (port_.IsOpen())
-            Wait(1, status.queued == 0);
+            Wait(status.queued == 0 ? LongestReplyWaitMilliseconds
+                                    : ReplyWaitMilliseconds(expected - status.queued, baudRate_),
+                 status.queued == 0);
         return;
     }
 

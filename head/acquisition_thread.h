@@ -60,6 +60,7 @@ struct LinkCounters {
     SharedInt BlinkPhase{0};
     SharedInt PortVanished{0};  // the device went away; reopened once a second
     SharedInt Reopens{0};
+    SharedInt OrientationTimeouts{0};  // requests no module answered in time
     std::atomic<uint64_t> ShotsRead{0};
     std::atomic<uint64_t> CommandsSent{0};
 };
@@ -72,16 +73,20 @@ class AcquisitionThread final : public DateTimeRefresher {
     AcquisitionThread(const AcquisitionThread&) = delete;
     AcquisitionThread& operator=(const AcquisitionThread&) = delete;
 
-    // Opens the device mapped to COM(portIndex + 1). On failure nothing else happens.
+    // Opens the device mapped to COM(portIndex + 1). On failure the reason is kept in the
+    // link's PortProblemText.
     bool OpenHeadPort(int32_t portIndex, const std::string& devicePath);
     // Configures the open port for the baud index (1 keeps the port's rate) and starts the
-    // thread. Returns whether it runs.
+    // thread. A port that could not be opened is tried again once a second by the running
+    // thread, which keeps the clock and says what is wrong meanwhile. Returns whether it runs.
     bool StartAcquisition(int32_t baudIndex);
     // Stops the thread, drops DTR, purges and closes the port. Safe to call at any time.
     void StopAcquisition();
 
     bool Running() const { return running_.load(); }
     bool PortOpen() const { return port_.IsOpen(); }
+    // Why the last open of the head port failed.
+    PortProblem LastOpenProblem() const { return port_.LastOpenProblem(); }
     const DateTimeStamp& Stamp() const { return stamp_; }
     DateTimeStamp& Stamp() { return stamp_; }
     const LinkCounters& Counters() const { return counters_; }
@@ -89,6 +94,8 @@ class AcquisitionThread final : public DateTimeRefresher {
     // Before StartAcquisition: a clock other than the system's, a shortened RTS timing.
     void SetClock(LocalClock* clock) { clock_ = clock; }
     void SetSendTiming(const SendTiming& timing) { sender_.SetTiming(timing); }
+    // The longest send steps so far (read once the thread has stopped).
+    SendTimes WorstSendTimes() const { return sender_.WorstTimes(); }
     // Resets the no-data counters (an azimuth exchange starts, for example).
     void ResetNoDataCounters();
     // Acquisition thread only (the automated scans): the last command with this train code,
@@ -105,6 +112,7 @@ class AcquisitionThread final : public DateTimeRefresher {
     void Send();
     void PortGone();
     void TryReopen();
+    void NotePortProblem(PortProblem problem);
     void Wait(int timeoutMs, bool forInput);
 
     HeadLink& link_;

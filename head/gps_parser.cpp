@@ -1,5 +1,6 @@
 #include "head/gps_parser.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -143,7 +144,11 @@ int32_t IntegerOf(const std::string& digits) {
 }
 
 float NumberOf(const std::string& text) {
-    return text.empty() ? 0.0f : static_cast<float>(std::strtod(text.c_str(), nullptr));
+    // NMEA has a decimal point whatever the locale of the program reading it; from_chars
+    // never looks at the locale. A field it cannot read (or out of range) counts as 0.
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return static_cast<float>(value);
 }
 
 // "hh:mm:ss.cc" from the time field, read from its digits so that ".60" stays 60 hundredths.

@@ -104,6 +104,10 @@ struct HeadLink {
     SharedInt NvRamDepthRating{0};   // 0 1000 m, 1 3000 m
     SharedInt LastReportedHeadId{16};
 
+    // Why the head port cannot be used ("COM1 (/dev/ttyUSB7) not found"), empty while it
+    // is open; the link status line says it instead of the no-data text.
+    SharedText<96> PortProblemText{""};
+
     // Set by every valid reply; the auto-azimuth scan waits for it and clears it.
     SharedInt ReplyReceived{0};
 

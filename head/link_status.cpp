@@ -7,7 +7,9 @@ namespace tarvisk {
 LinkStatusBox ChooseLinkStatus(const LinkStatusFacts& f, LinkStatusColours asked) {
     LinkStatusBox out{{}, asked};
     bool azimuthOrScanRule = false;
-    if (f.headScanActive) {
+    if (!f.portProblem.empty()) {
+        out.text = f.portProblem;
+    } else if (f.headScanActive) {
         out.text = "Scanning Head ID's . . .";
         if (asked.text != asked.fill)
             out.colours = {WhiteColour, PanelStatusFill, PanelLightGrey};
@@ -43,6 +45,7 @@ LinkStatusFacts GatherLinkStatusFacts(const HeadLink& link, const SonarSettings&
     facts.headScanActive = link.HeadScanActive != 0;
     facts.comPort = settings.ComPort;
     facts.selector = selector;
+    facts.portProblem = link.PortProblemText.Get();
     facts.azimuthWaiting = settings.AzimuthDriveEnable == 1 && settings.RunMode == 0 &&
                            link.AzimuthExchangePending != 0 &&
                            link.Reply.bytes[1] != ReplyTypeAzimuth;

@@ -19,13 +19,14 @@ inline constexpr PaletteColour LinkStatusShownFill = PanelBrightRed;
 inline constexpr PaletteColour LinkStatusShownFrame = PanelLightGrey;
 inline constexpr PaletteColour LinkStatusErased = PanelDarkGrey;
 
-// What the message says, by the rules in order: the head scan's text, else the no-data text
-// for the selector; a transducer still moving for an automated scan, or an azimuth exchange
-// waiting for its reply, replaces it.
+// What the message says, by the rules in order: why the head port cannot be used, else the
+// head scan's text, else the no-data text for the selector; a transducer still moving for an
+// automated scan, or an azimuth exchange waiting for its reply, replaces it.
 struct LinkStatusFacts {
     bool headScanActive = false;
     int32_t comPort = 0;  // index 0..7
     int32_t selector = NoDataAtComPortSelector;
+    std::string portProblem;  // why the head port cannot be used; replaces the two above
     bool scanAdjustingTransducer = false;
     bool azimuthWaiting = false;  // drive enabled, live, exchange pending, no "A" reply in hand
     bool azimuthDetected = false;

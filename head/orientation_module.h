@@ -63,9 +63,10 @@ inline bool OrientationValuesStale(const HeadLink& link) {
 // A module that shows "n/a" (none fitted, or switched off) is asked only this often, so the
 // line goes to the head for the rest of the time.
 inline constexpr int32_t OrientationRetrySeconds = 5;
-// How long an orientation request may hold the line: a fitted module answers within a few
-// milliseconds, and a missing one must not stall the head until the no-data re-send.
-inline constexpr int64_t OrientationReplyTimeoutMicroseconds = 100000;
+// How long an orientation request may hold the line while not a byte of an answer has come:
+// a fitted module answers within a few milliseconds, and a missing one must not stall the head
+// until the no-data re-send.
+inline constexpr int64_t OrientationReplyTimeoutMicroseconds = 250000;
 
 // Whether the command about to be sent may be an orientation request, at this clock second:
 // at most one per second, and one per OrientationRetrySeconds while the values show "n/a".

@@ -1,30 +1,71 @@
 #include "head/timed_send.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
 #include "platform/delay.h"
 
 namespace tarvisk {
+
+namespace {
+// Said once for the whole program, not once per shot or per port.
+std::atomic<bool> priorityNoticeGiven{false};
+}  // namespace
 
 void TimedSend::TransmitCommand(const SwitchCommand& frame) {
     lastFailed_ = true;
     if (!port_.IsOpen() || port_.Vanished())
         return;
-    // Thread priorities are best effort on Linux and need privileges; the waits below keep
-    // their microsecond values on the monotonic clock without them.
+    // The pause ahead of the sequence may come out late without harm, so it sleeps.
     const int32_t sendDelay = settings_.SendDelay;
     if (sendDelay > 0)
-        DelayMicroseconds(int64_t{sendDelay} * 1000);
+        PauseMicroseconds(int64_t{sendDelay} * 1000);
+    // From here every wait spins: under load a sleeper wakes tens of milliseconds late, the
+    // flush then throws away the start of the head's answer and the link stalls.
+    // The sending thread is raised once and stays raised: switching scheduling classes on
+    // every shot would cost it its place among the ordinary threads each time.
+    if (timing_.raisePriority && raisedThread_ != std::this_thread::get_id()) {
+        raisedThread_ = std::this_thread::get_id();
+        const RaisedPriority raised = priority_.Raise();
+        punctualWakeUps_ = raised == RaisedPriority::RealTime;
+        if (raised == RaisedPriority::None && !priorityNoticeGiven.exchange(true)) {
+            std::fprintf(stderr,
+                         "tarvisk: the head line's send runs at normal priority (%s); under heavy "
+                         "load its timing may stretch. Allow real-time scheduling (CAP_SYS_NICE or "
+                         "an rtprio limit) to keep it.\n",
+                         priority_.Refusal().c_str());
+        }
+    }
     bool ok = port_.SetRts(true);
-    DelayMicroseconds(timing_.rtsLeadMicroseconds);
+    Wait(timing_.rtsLeadMicroseconds);
+    const int64_t written = MonotonicMicroseconds();
     ok = port_.Write(frame.data(), frame.size()) == static_cast<int64_t>(frame.size()) && ok;
-    ok = port_.Drain() && ok;
-    DelayMicroseconds(timing_.rtsHoldMicroseconds);
+    ok = port_.DrainSpinning(frame.size(), punctualWakeUps_) && ok;
+    const int64_t drained = MonotonicMicroseconds();
+    Wait(timing_.rtsHoldMicroseconds);
     ok = port_.SetRts(false) && ok;
-    DelayMicroseconds(int64_t{settings_.TxDelay} * 100 + 500);
+    last_.rtsHoldMicroseconds = MonotonicMicroseconds() - drained;
+    Wait(int64_t{settings_.TxDelay} * 100 + 500);
     // The frame is drained, so only input is left to discard. An output flush would do nothing
     // on a real port but, on a pseudo-terminal, drop a frame the far end has not read yet.
     ok = port_.PurgeInput() && ok;
+    last_.writeToFlushMicroseconds = MonotonicMicroseconds() - written;
+    worst_.rtsHoldMicroseconds = std::max(worst_.rtsHoldMicroseconds, last_.rtsHoldMicroseconds);
+    worst_.writeToFlushMicroseconds =
+        std::max(worst_.writeToFlushMicroseconds, last_.writeToFlushMicroseconds);
     ++sent_;
     lastFailed_ = !ok;
+}
+
+void TimedSend::Wait(int64_t microseconds) const {
+    // A real-time thread is woken on time whatever else runs, so it sleeps the bulk of a wait
+    // and spins only its end; any other thread spins all of it, or load would stretch it.
+    if (punctualWakeUps_)
+        PauseMicroseconds(microseconds);
+    else
+        DelayMicroseconds(microseconds);
 }
 
 }  // namespace tarvisk

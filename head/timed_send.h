@@ -3,9 +3,11 @@
 // line turned round and both queues purged before the reply is awaited.
 
 #include <cstdint>
+#include <thread>
 
 #include "head/command_line.h"
 #include "platform/serial_port.h"
+#include "platform/thread_priority.h"
 #include "settings/sonar_settings.h"
 
 namespace tarvisk {
@@ -15,25 +17,43 @@ namespace tarvisk {
 struct SendTiming {
     int64_t rtsLeadMicroseconds = 200;
     int64_t rtsHoldMicroseconds = 1500;
+    bool raisePriority = true;  // benchmarks compare the send without it
+};
+
+// How long the last send's steps took, for the diagnostics and the benchmarks.
+struct SendTimes {
+    int64_t rtsHoldMicroseconds = 0;       // the frame's end to RTS dropped
+    int64_t writeToFlushMicroseconds = 0;  // the frame written to the input purged
 };
 
 class TimedSend : public CommandLine {
   public:
     TimedSend(SerialPort& port, const SonarSettings& settings) : port_(port), settings_(settings) {}
 
-    // SendDelay ms, RTS up, 200 us, the 27 bytes written and drained (write only queues on
-    // Linux), 1500 us, RTS down, TxDelay x 100 + 500 us, purge (input; the output is drained). A
-    // port that fails here is left marked vanished for the caller.
+    // SendDelay ms, then (the sending thread raised where allowed, once) RTS up, 200 us, the 27
+    // bytes written and drained (write only queues on Linux), 1500 us, RTS down, TxDelay x 100 +
+    // 500 us, purge (input; the output is drained). A port that fails here is left marked
+    // vanished for the caller.
     void TransmitCommand(const SwitchCommand& frame) override;
 
     void SetTiming(const SendTiming& timing) { timing_ = timing; }
     uint64_t CommandsSent() const { return sent_; }
+    const SendTimes& LastTimes() const { return last_; }
+    // The longest of each since the sender was made.
+    const SendTimes& WorstTimes() const { return worst_; }
     bool LastSendFailed() const { return lastFailed_; }
 
   private:
+    void Wait(int64_t microseconds) const;
+
     SerialPort& port_;
     const SonarSettings& settings_;
     SendTiming timing_{};
+    SendTimes last_{};
+    SendTimes worst_{};
+    SendPriority priority_;
+    std::thread::id raisedThread_{};
+    bool punctualWakeUps_ = false;  // the sending thread runs at real-time priority
     uint64_t sent_ = 0;
     bool lastFailed_ = false;
 };

@@ -25,6 +25,11 @@ struct ImagingState {
     SharedInt FirstSectorLimit{0};
     SharedInt SecondSectorLimit{1199};
     SharedInt SectorStartIndex{0};
+
+    // Set by the window when the picture starts afresh while the acquisition thread runs:
+    // the echo line and history are that thread's, so the pipeline clears them itself
+    // before its next shot.
+    SharedInt HistoryClearRequest{0};
 };
 
 }  // namespace tarvisk

@@ -51,6 +51,8 @@ void ShotPipeline::ClearHistory(bool keepEchoLine) {
 
 void ShotPipeline::ProcessShot() {
     const bool playback = settings_.RunMode == 1;
+    if (state_.HistoryClearRequest.Take())
+        ClearHistory(false);
     if (settings_.DiagnosticsShown)
         panel_->RefreshDiagnostics();
     const bool accepted = CheckAndDecodeReply(link_);

@@ -6,7 +6,7 @@
 namespace tarvisk {
 
 namespace {
-// The scheduler wakes a sleeper up to a few tens of microseconds late; spin the rest.
+// The scheduler wakes an idle machine's sleeper up to a few tens of microseconds late.
 constexpr int64_t SpinMarginMicroseconds = 200;
 }  // namespace
 
@@ -18,9 +18,15 @@ int64_t MonotonicMicroseconds() {
 void DelayMicroseconds(int64_t microseconds) {
     using clock = std::chrono::steady_clock;
     const auto end = clock::now() + std::chrono::microseconds(microseconds);
-    if (microseconds > 2 * SpinMarginMicroseconds) {
-        std::this_thread::sleep_until(end - std::chrono::microseconds(SpinMarginMicroseconds));
+    while (clock::now() < end) {
     }
+}
+
+void PauseMicroseconds(int64_t microseconds) {
+    using clock = std::chrono::steady_clock;
+    const auto end = clock::now() + std::chrono::microseconds(microseconds);
+    if (microseconds > 2 * SpinMarginMicroseconds)
+        std::this_thread::sleep_until(end - std::chrono::microseconds(SpinMarginMicroseconds));
     while (clock::now() < end) {
     }
 }

@@ -152,4 +152,32 @@ int OpenRegularFileForReading(const std::string& path, std::string* error) {
     return KeepRegular(fd, path, error);
 }
 
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string* text,
+                     std::string* error) {
+    const int fd = OpenRegularFileForReading(path, error);
+    if (fd < 0)
+        return false;
+    text->clear();
+    char chunk[65536];
+    for (;;) {
+        const long n = ReadUpTo(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            Fail(error, "Cannot read " + path + ": " + std::strerror(err));
+            return false;
+        }
+        text->append(chunk, static_cast<size_t>(n));
+        if (text->size() > maxBytes) {
+            ::close(fd);
+            Fail(error, "Cannot read " + path + ": larger than expected");
+            return false;
+        }
+        if (n < static_cast<long>(sizeof chunk))
+            break;
+    }
+    ::close(fd);
+    return true;
+}
+
 }  // namespace tarvisk

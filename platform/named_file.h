@@ -30,6 +30,11 @@ int OpenRegularFileForReading(const std::string& path, std::string* error);
 // mode 0666 less the umask, never through a link. -1 with errno when none can be created.
 int CreateTemporaryBeside(const std::string& path, std::string* temporaryPath);
 
+// The whole of a regular file of at most maxBytes into *text; false with *error saying why
+// (not there, not a regular file, larger than maxBytes, a read error).
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string* text,
+                     std::string* error);
+
 // Writes every byte and closes the descriptor; false when any of it did not reach the file.
 bool WriteAllAndClose(int fd, const void* data, size_t size);
 

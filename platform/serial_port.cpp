@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -45,6 +48,15 @@ bool IsVanishedError(int error) {
            error == ESHUTDOWN;
 }
 
+namespace {
+int32_t RateOfConstant(speed_t speed) {
+    for (int32_t rate : {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400})
+        if (BaudConstant(rate) == speed)
+            return rate;
+    return 0;
+}
+}  // namespace
+
 unsigned int BaudConstant(int32_t baudRate) {
     switch (baudRate) {
         case 1200:
@@ -70,32 +82,104 @@ unsigned int BaudConstant(int32_t baudRate) {
     }
 }
 
+namespace {
+PortProblem ProblemOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case ENOTDIR:
+            return PortProblem::NotFound;
+        case EBUSY:
+        case EWOULDBLOCK:
+            return PortProblem::Busy;
+        case EACCES:
+        case EPERM:
+            return PortProblem::Denied;
+        default:
+            return PortProblem::Failed;
+    }
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool IsPseudoTerminalDevice(dev_t device) {
+    return major(device) >= 136 && major(device) <= 143;  // Unix98 pseudo-terminal slaves
+}
+}  // namespace
+
+PathIdentity IdentifyPath(const std::string& path) {
+    PathIdentity id;
+    struct stat link {
+    }, target{};
+    if (::lstat(path.c_str(), &link) != 0 || ::stat(path.c_str(), &target) != 0)
+        return id;
+    id.valid = true;
+    id.viaLink = S_ISLNK(link.st_mode);
+    id.linkInode = link.st_ino;
+    id.linkChanged = link.st_ctim;
+    id.device = target.st_rdev;
+    id.inode = target.st_ino;
+    id.deviceChanged = target.st_ctim;
+    id.pseudoTerminal = S_ISCHR(target.st_mode) && IsPseudoTerminalDevice(target.st_rdev);
+    return id;
+}
+
+bool IsReusedTerminal(const PathIdentity& before, const PathIdentity& now) {
+    if (!before.valid || !now.valid || !before.pseudoTerminal || !now.pseudoTerminal)
+        return false;
+    if (before.viaLink != now.viaLink ||
+        (before.viaLink &&
+         (before.linkInode != now.linkInode || !SameTime(before.linkChanged, now.linkChanged))))
+        return false;
+    return before.device == now.device && !SameTime(before.deviceChanged, now.deviceChanged);
+}
+
 SerialPort::~SerialPort() {
     Close();
 }
 
 bool SerialPort::Open(const std::string& path, int32_t baudRate, bool readOnly) {
     Close();
+    problem_ = PortProblem::None;
     const int access = readOnly ? O_RDONLY : O_RDWR;
     int fd = RetryOnInterrupt([&] { return ::open(path.c_str(), access | O_NOCTTY | O_NONBLOCK); });
-    if (fd < 0)
+    if (fd < 0) {
+        problem_ = ProblemOf(errno);
         return false;
+    }
     if (!isatty(fd)) {
         ::close(fd);
+        problem_ = PortProblem::NotTerminal;
+        return false;
+    }
+    // The exclusive mark does not stop root, so another program's lock is honoured too (the
+    // lock goes with the descriptor).
+    if (RetryOnInterrupt([&] { return flock(fd, LOCK_EX | LOCK_NB); }) != 0 &&
+        errno == EWOULDBLOCK) {
+        ::close(fd);
+        problem_ = PortProblem::Busy;
         return false;
     }
     // Exclusive like a COM port; pseudo-terminals may refuse, which is fine.
     ioctl(fd, TIOCEXCL);
     fd_ = fd;
     path_ = path;
+    struct stat st {};
+    pseudoTerminal_ = fstat(fd, &st) == 0 && IsPseudoTerminalDevice(st.st_rdev);
     haveSaved_ = tcgetattr(fd, &saved_) == 0;
     vanished_ = false;
     haveCounters_ = true;
+    haveLineStatus_ = true;
     lastCounters_ = {};
     if (!Configure(baudRate)) {
         Close();
+        problem_ = PortProblem::Failed;
         return false;
     }
+    identity_ = IdentifyPath(path);
     ReadCounters(lastCounters_);
     Purge();
     return true;
@@ -113,6 +197,16 @@ void SerialPort::Close() {
         ::close(fd_);
         fd_ = -1;
     }
+}
+
+bool SerialPort::PathStillLeadsHere() const {
+    if (fd_ < 0)
+        return false;
+    struct stat open {
+    }, now{};
+    if (fstat(fd_, &open) != 0 || ::stat(path_.c_str(), &now) != 0)
+        return false;
+    return open.st_rdev == now.st_rdev && open.st_ino == now.st_ino && open.st_dev == now.st_dev;
 }
 
 bool SerialPort::Failed(int error) {
@@ -145,6 +239,7 @@ bool SerialPort::Configure(int32_t baudRate) {
     if (RetryOnInterrupt([&] { return tcsetattr(fd_, TCSANOW, &tio); }) != 0) {
         return Failed(errno);
     }
+    baudRate_ = RateOfConstant(cfgetospeed(&tio));
     return true;
 }
 
@@ -170,6 +265,44 @@ bool SerialPort::Drain() {
     if (RetryOnInterrupt([&] { return tcdrain(fd_); }) != 0)
         return Failed(errno);
     return true;
+}
+
+bool SerialPort::DrainSpinning(size_t bytes, bool maySleep) {
+    if (fd_ < 0)
+        return false;
+    const int64_t start = MonotonicMicroseconds();
+    // Ten bits a byte (8N1); an unknown rate is taken as the head line's.
+    const int64_t rate = baudRate_ > 0 ? baudRate_ : 115200;
+    const int64_t lineTime =
+        pseudoTerminal_ ? 0 : static_cast<int64_t>(bytes) * 10 * 1000000 / rate;
+    const int64_t giveUp = start + 4 * lineTime + 20000;
+    // The frame cannot be out before its line time: a thread whose wake-up is punctual may
+    // sleep through most of it and spin only the end.
+    if (maySleep && lineTime > 0)
+        PauseMicroseconds(lineTime);
+    for (;;) {
+        const int64_t now = MonotonicMicroseconds();
+        if (now >= giveUp)
+            return true;
+        int queued = 0;
+        if (ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+            const int error = errno;
+            if (!IsUnsupported(error))
+                return Failed(error);
+            queued = 0;
+        }
+        bool transmitterBusy = false;
+        if (haveLineStatus_ && queued == 0) {
+            unsigned int lsr = 0;
+            if (ioctl(fd_, TIOCSERGETLSR, &lsr) != 0) {
+                haveLineStatus_ = false;  // pseudo-terminals and most USB adapters
+            } else {
+                transmitterBusy = (lsr & TIOCSER_TEMT) == 0;
+            }
+        }
+        if (queued == 0 && !transmitterBusy && now - start >= lineTime)
+            return true;
+    }
 }
 
 bool SerialPort::ReadCounters(SerialLineCounters& counters) const {

@@ -5,7 +5,9 @@
 // adapter pulled out, the far end of a pseudo-terminal closed) is reported as vanished, never
 // as "no data yet".
 
+#include <sys/types.h>
 #include <termios.h>
+#include <time.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +18,28 @@
 namespace tarvisk {
 
 enum class PortWait { Readable, Timeout, Vanished };
+
+// Why the last Open failed.
+enum class PortProblem { None, NotFound, Busy, Denied, NotTerminal, Reused, Failed };
+
+// What a device path led to when it was opened: the link itself (when it is one) and the
+// device behind it, with the times their nodes were last changed. A pseudo-terminal's node is
+// made anew each time its number is handed out.
+struct PathIdentity {
+    bool valid = false;
+    bool viaLink = false;
+    ino_t linkInode = 0;
+    timespec linkChanged{};
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec deviceChanged{};
+    bool pseudoTerminal = false;
+};
+PathIdentity IdentifyPath(const std::string& path);
+// True when the path leads to the same pseudo-terminal number as before, through the same
+// untouched link or name, but the terminal is a new one: the old one was given back and its
+// number handed to someone else. A link made anew (a simulator started again) is no reuse.
+bool IsReusedTerminal(const PathIdentity& before, const PathIdentity& now);
 
 class SerialPort {
   public:
@@ -28,8 +52,14 @@ class SerialPort {
     // raw 8N1 at the given rate; 0 keeps the rate the device has. Returns false and leaves the
     // port closed when the device cannot be opened or configured. The device's own settings
     // are kept and put back by Close, so a console or modem on the port is left as found.
-    // readOnly opens a device the program only listens to (a GPS receiver).
+    // readOnly opens a device the program only listens to (a GPS receiver). A device another
+    // program holds (its exclusive mark or lock) is refused as busy.
     bool Open(const std::string& path, int32_t baudRate = 115200, bool readOnly = false);
+    PortProblem LastOpenProblem() const { return problem_; }
+    // What the path led to at the last successful open (kept after Close).
+    const PathIdentity& OpenedIdentity() const { return identity_; }
+    // Whether the path still leads to the device that is open.
+    bool PathStillLeadsHere() const;
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }
@@ -43,6 +73,17 @@ class SerialPort {
     bool PurgeInput();
     // Waits until everything written has left the port.
     bool Drain();
+    // The same without sleeping, for the timed send: spins until the driver's queue (and,
+    // where the driver tells, the transmitter) is empty and, on a real line, at least the
+    // line time of `bytes` at the port's rate has passed since the call. A line that never
+    // empties is given up on after a bounded time, as if drained.
+    // `maySleep`: the caller's wake-ups are punctual (a real-time thread), so the known line
+    // time is slept rather than spun.
+    bool DrainSpinning(size_t bytes, bool maySleep = false);
+    // The rate the port runs at, in bits per second (0 when it cannot be told).
+    int32_t BaudRate() const { return baudRate_; }
+    // A pseudo-terminal has no line: what is written is there at once.
+    bool IsPseudoTerminal() const { return pseudoTerminal_; }
 
     // Queued input and the error bits new since the last call (from the driver's counters).
     // Returns false when the device has vanished.
@@ -75,6 +116,11 @@ class SerialPort {
     bool haveSaved_ = false;
     bool vanished_ = false;
     bool haveCounters_ = true;
+    bool haveLineStatus_ = true;
+    int32_t baudRate_ = 0;
+    PortProblem problem_ = PortProblem::None;
+    PathIdentity identity_{};
+    bool pseudoTerminal_ = false;
     SerialLineCounters lastCounters_{};
 };
 

@@ -12,8 +12,17 @@
 #include <filesystem>
 
 #include "platform/delay.h"
+#include "platform/port_access.h"
 
 namespace tarvisk::sim {
+
+namespace {
+// The boat's track runs on the clock the GPS reports in.
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+}  // namespace
 
 namespace {
 
@@ -33,6 +42,18 @@ bool PointLink(const std::string& link, const std::string& target) {
     return ::rename(temporary.c_str(), link.c_str()) == 0;
 }
 
+// Takes the link away when it still points where this simulator put it: once the terminal is
+// given back its number goes to someone else, and a program following the link would open
+// their terminal.
+void RemoveLink(const std::string& link, const std::string& target) {
+    if (link.empty() || target.empty())
+        return;
+    std::array<char, 4096> buffer{};
+    const ssize_t n = ::readlink(link.c_str(), buffer.data(), buffer.size() - 1);
+    if (n > 0 && std::string(buffer.data(), static_cast<size_t>(n)) == target)
+        ::unlink(link.c_str());
+}
+
 }  // namespace
 
 HeadSimulator::~HeadSimulator() {
@@ -42,7 +63,8 @@ HeadSimulator::~HeadSimulator() {
 bool HeadSimulator::OpenLine() {
     if (!options_.devicePath.empty()) {
         if (!device_.Open(options_.devicePath, options_.baudRate)) {
-            error_ = "cannot open " + options_.devicePath;
+            error_ = "cannot open " + options_.devicePath + ": " +
+                     PortProblemReason(device_.LastOpenProblem());
             return false;
         }
         fd_ = device_.Fd();
@@ -69,6 +91,8 @@ bool HeadSimulator::OpenLine() {
 }
 
 void HeadSimulator::CloseLineNow() {
+    if (pty_.MasterFd() >= 0)
+        RemoveLink(options_.linkPath, pty_.SlavePath());
     pty_.Close();
     device_.Close();
     fd_ = -1;
@@ -99,6 +123,7 @@ bool HeadSimulator::Start(const SimulatorOptions& options) {
             return false;
         }
     }
+    trackStart_ = WallSeconds();
     running_.store(true);
     thread_ = std::thread(&HeadSimulator::Run, this);
     if (options_.gps)
@@ -113,6 +138,8 @@ void HeadSimulator::Stop() {
     if (gpsThread_.joinable())
         gpsThread_.join();
     CloseLineNow();
+    if (gpsPty_.MasterFd() >= 0)
+        RemoveLink(options_.gpsLinkPath, gpsPty_.SlavePath());
     gpsPty_.Close();
     gpsReplay_.Close();
     if (log_) {
@@ -151,8 +178,15 @@ bool HeadSimulator::ReopenLine() {
 }
 
 SimulatorStats HeadSimulator::Stats() const {
-    return {framesReceived_.load(),     headReplies_.load(), azimuthReplies_.load(),
-            orientationReplies_.load(), bytesSent_.load(),   lineOpens_.load()};
+    SimulatorStats stats;
+    stats.framesReceived = framesReceived_.load();
+    stats.headReplies = headReplies_.load();
+    stats.azimuthReplies = azimuthReplies_.load();
+    stats.orientationReplies = orientationReplies_.load();
+    stats.bytesSent = bytesSent_.load();
+    stats.lineOpens = lineOpens_.load();
+    stats.flushFallbacks = flushFallbacks_.load();
+    return stats;
 }
 
 void HeadSimulator::Run() {
@@ -169,6 +203,8 @@ void HeadSimulator::Run() {
         azimuth.TurnInRealTime(options_.azimuthStepsPerSecond);
     OrientationModuleModel orientation(options_.seed);
     orientation.SetOutlierEvery(options_.orientationOutlierEvery);
+    if (options_.onTrack)
+        orientation.FollowHeading(options_.track.headingDegrees);
     headPosition_.store(head.Position());
 
     const int64_t start = MonotonicMicroseconds();
@@ -182,6 +218,7 @@ void HeadSimulator::Run() {
     SimCommand command;
     int64_t frameTime = 0;
     bool flushSeen = false;
+    const bool early = options_.earlyAnswerMicroseconds >= 0;
 
     ReplyFrame reply{};
     int32_t replyLength = 0;
@@ -271,20 +308,26 @@ void HeadSimulator::Run() {
                 turnaround = frameLineTime + static_cast<int64_t>(2.0 * range / SoundSpeed * 1e6);
             }
             bool ready = now >= frameTime + turnaround;
-            // On a pseudo-terminal the program's flush after its send would throw away an
-            // early answer; wait for it (a real line gives the same slack through the timing).
-            if (ready && packetMode_ && !flushSeen) {
+            if (early) {
+                ready = now >= frameTime + options_.earlyAnswerMicroseconds;
+            } else if (ready && packetMode_ && !flushSeen) {
+                // On a pseudo-terminal the program's flush after its send would throw away an
+                // early answer; wait for it (a real line gives the same slack through the
+                // timing).
                 ready = now >= frameTime + std::max(turnaround, FlushFallbackMicroseconds);
             }
             if (ready) {
                 pending = false;
-                if (packetMode_ && !flushSeen)
+                if (packetMode_ && !flushSeen && !early)
                     flushFallbacks_.fetch_add(1);
                 const double t = (now - start) * 1e-6;
                 HeadPose pose;
                 OrientationModuleModel::Attitude(t, pose);
                 pose.azimuthDegrees = (azimuth.Position() - 600) * 0.3f;
                 pose.mountedUp = options_.mountedUp;
+                if (options_.onTrack)
+                    pose.aheadMetres = static_cast<float>(
+                        DistanceOnTrack(options_.track, WallSeconds() - trackStart_));
                 replyLength = 0;
                 for (SonarHeadModel& h : heads) {
                     h.SetPose(pose);
@@ -338,6 +381,8 @@ void HeadSimulator::Run() {
 
 void HeadSimulator::RunGps() {
     NmeaTalker talker(options_.seed);
+    if (options_.onTrack)
+        talker.FollowTrack(options_.track, trackStart_);
     std::array<uint8_t, 256> sink{};
     std::array<uint8_t, 512> chunk{};
     const bool replay = gpsReplay_.IsOpen();
@@ -357,7 +402,9 @@ void HeadSimulator::RunGps() {
             }
         } else if (now >= next) {
             next += std::chrono::seconds(1);
-            std::string text = talker.Sentences(options_.gpsSentence, std::time(nullptr));
+            std::string text = options_.onTrack
+                                   ? talker.SentencesAt(options_.gpsSentence, WallSeconds())
+                                   : talker.Sentences(options_.gpsSentence, std::time(nullptr));
             if (::write(gpsPty_.MasterFd(), text.data(), text.size()) < 0) {
                 // A full or closed line drops the sentence, as a real receiver's would.
             }

@@ -14,6 +14,7 @@
 
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_port.h"
+#include "sim/boat_track.h"
 #include "sim/nmea_replay.h"
 #include "sim/nmea_talker.h"
 #include "sim/sim_devices.h"
@@ -25,6 +26,10 @@ struct SimulatorOptions {
     std::string linkPath;    // optional symlink kept pointing at the pseudo-terminal
     uint64_t seed = 1;
     bool unpaced = false;  // answer as soon as the program is ready, at no line speed
+    // 0 or more: answer this long after the command's last byte, as early as a real head may,
+    // without waiting for the program's flush after its send (a late flush then eats the
+    // answer's start, as it would on a real line). Negative: wait for the flush.
+    int64_t earlyAnswerMicroseconds = -1;
     int32_t baudRate = 115200;
     std::string commandLogPath;  // every received frame as a line of hex
     bool gps = false;
@@ -44,6 +49,9 @@ struct SimulatorOptions {
     bool orientationModule = true;         // false: no module fitted, its requests go unanswered
     SceneKind scene = SceneKind::Harbour;
     bool mountedUp = false;  // the transducer points up: its sweep turns the other way
+    // The boat runs along this line from the start: GPS, heading and scene follow it.
+    bool onTrack = false;
+    BoatTrack track;
 };
 
 struct SimulatorStats {
@@ -84,6 +92,8 @@ class HeadSimulator {
     SimulatorStats Stats() const;
     // Head position the next shot will be taken at (for tests).
     int32_t HeadPosition() const { return headPosition_.load(); }
+    // Wall-clock seconds since 1970 at which the boat set off along its track.
+    double TrackStart() const { return trackStart_; }
 
   private:
     enum LineRequest : int { NoRequest = 0, CloseRequest = 1, ReopenRequest = 2 };
@@ -112,6 +122,7 @@ class HeadSimulator {
     std::atomic<int> lineRequest_{NoRequest};
     std::atomic<bool> lineRequestOk_{false};
     std::atomic<int32_t> headPosition_{600};
+    double trackStart_ = 0.0;  // wall-clock seconds since 1970 when the boat set off
 
     std::atomic<uint64_t> framesReceived_{0}, headReplies_{0}, azimuthReplies_{0},
         orientationReplies_{0}, bytesSent_{0}, lineOpens_{0}, flushFallbacks_{0};

@@ -1,5 +1,6 @@
 #include "sim/nmea_talker.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -39,13 +40,32 @@ NmeaTalker::NmeaTalker(uint64_t seed) : random_(seed ^ 0xA5A5A5) {
     longitude_ = -123.10 - random_.Uniform() * 0.1;
 }
 
+void NmeaTalker::FollowTrack(const BoatTrack& track, double startUnixSeconds) {
+    onTrack_ = true;
+    track_ = track;
+    trackStart_ = startUnixSeconds;
+}
+
 std::string NmeaTalker::Sentences(NmeaSentence kind, std::time_t utc) {
-    latitude_ += (random_.Uniform() - 0.3) * 2e-6;
-    longitude_ += (random_.Uniform() - 0.3) * 3e-6;
+    return SentencesAt(kind, static_cast<double>(utc));
+}
+
+std::string NmeaTalker::SentencesAt(NmeaSentence kind, double unixSeconds) {
+    if (onTrack_) {
+        const TrackPoint p = PositionOnTrack(track_, unixSeconds - trackStart_);
+        latitude_ = p.latitude;
+        longitude_ = p.longitude;
+    } else {
+        latitude_ += (random_.Uniform() - 0.3) * 2e-6;
+        longitude_ += (random_.Uniform() - 0.3) * 3e-6;
+    }
+    const std::time_t utc = static_cast<std::time_t>(std::floor(unixSeconds));
+    const int hundredths = std::clamp(static_cast<int>((unixSeconds - double(utc)) * 100.0), 0, 99);
     std::tm tm{};
     gmtime_r(&utc, &tm);
-    char time[16];
-    std::snprintf(time, sizeof time, "%02d%02d%02d.00", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    char time[32];
+    std::snprintf(time, sizeof time, "%02d%02d%02d.%02d", tm.tm_hour, tm.tm_min, tm.tm_sec,
+                  hundredths);
     const std::string lat = Coordinate(latitude_, true);
     const std::string lon = Coordinate(longitude_, false);
     std::string out;

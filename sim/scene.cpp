@@ -389,7 +389,7 @@ float Scene::AxisRange(float bearingDegrees) const {
         const float e = -depressionDeg_ * DegToRad;
         d = {std::sin(a) * std::cos(e), std::cos(a) * std::cos(e), std::sin(e)};
     }
-    return Cast(head_, d, hit) ? hit.range : Infinity;
+    return Cast(Transducer(), d, hit) ? hit.range : Infinity;
 }
 
 void Scene::PowerPerCell(float bearingDegrees, const PingSettings& ping, float* power,
@@ -441,7 +441,7 @@ void Scene::PowerPerCell(float bearingDegrees, const PingSettings& ping, float* 
                 d = {std::sin(a) * std::cos(e), std::cos(a) * std::cos(e), std::sin(e)};
             }
             d = RotateY(RotateX(RotateZ(d, azimuth), pitch), roll);
-            hitOk[j] = Cast(head_, d, hits[j]);
+            hitOk[j] = Cast(Transducer(), d, hits[j]);
         }
         for (int32_t j = 0; j < Slices; ++j) {
             // Across the wide beam the sensitivity falls off towards the edges.

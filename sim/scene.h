@@ -56,7 +56,8 @@ struct HeadPose {
     float pitchDegrees = 0.0f;
     float rollDegrees = 0.0f;
     float headingDegrees = 0.0f;
-    bool mountedUp = false;  // transducer pointing up: the sweep turns the other way
+    bool mountedUp = false;    // transducer pointing up: the sweep turns the other way
+    float aheadMetres = 0.0f;  // how far the boat has run ahead (the scene goes by astern)
 };
 
 inline constexpr int32_t MaxSceneSamples = 1024;
@@ -115,6 +116,7 @@ class Scene {
     void PowerPerCell(float bearingDegrees, const PingSettings& ping, float* power,
                       int32_t count) const;
     bool Cast(const Vec& origin, const Vec& direction, Hit& hit) const;
+    Vec Transducer() const { return {head_.x, head_.y + pose_.aheadMetres, head_.z}; }
 
     SceneKind kind_;
     HeadPose pose_;

@@ -266,7 +266,7 @@ int32_t OrientationModuleModel::Respond(const SimCommand& c, double t, ReplyFram
     Attitude(t, attitude);
     double pitch = attitude.pitchDegrees + jitter;
     double roll = attitude.rollDegrees - jitter;
-    double heading = attitude.headingDegrees;
+    double heading = followHeading_ ? heading_ : attitude.headingDegrees;
     // A module on a working boat now and then reports a wild value (a knock, a magnetic
     // disturbance); the program's filter must ride over it.
     if (outlierEvery_ > 0 && ++replies_ % outlierEvery_ == 0) {

@@ -92,6 +92,11 @@ class OrientationModuleModel {
     explicit OrientationModuleModel(uint64_t seed) : random_(seed ^ 0x5A5A) {}
     // Every how many replies one angle carries a wild reading (0: never).
     void SetOutlierEvery(int32_t replies) { outlierEvery_ = replies; }
+    // On a straight track the heading is the track's, without the slow swing.
+    void FollowHeading(double degrees) {
+        followHeading_ = true;
+        heading_ = degrees;
+    }
     // timeSeconds drives the slow pitch, roll and heading motion.
     int32_t Respond(const SimCommand& command, double timeSeconds, ReplyFrame& reply);
     // The mounting's true attitude at that time (what the replies report, less their jitter
@@ -102,6 +107,8 @@ class OrientationModuleModel {
     Random random_;
     int32_t outlierEvery_ = 0;
     int64_t replies_ = 0;
+    bool followHeading_ = false;
+    double heading_ = 0.0;
 };
 
 }  // namespace tarvisk::sim

@@ -16,9 +16,10 @@ AcquisitionLiveLink::~AcquisitionLiveLink() {
 void AcquisitionLiveLink::Start() {
     const int32_t port = system_.settings.ComPort;
     const std::string path = system_.ports.PathFor(port);
-    if (thread_.OpenHeadPort(port, path))
-        thread_.StartAcquisition(system_.settings.BaudIndex);
-    else
+    const bool opened = thread_.OpenHeadPort(port, path);
+    // A missing or busy port is tried again once a second; the status line says why.
+    thread_.StartAcquisition(system_.settings.BaudIndex);
+    if (!opened)
         ReportPortAccess(port, path);
     if (startGps)
         startGps();
@@ -52,7 +53,7 @@ void AcquisitionLiveLink::ShowLinkStatus(PaletteColour text, PaletteColour backg
 
 void AcquisitionLiveLink::ClearReplyActivityMark() {
     if (window_)
-        window_->Panel().ClearActivityMark();
+        window_->ClearActivityMark();
 }
 
 void AcquisitionLiveLink::ShowWarning(const std::string& text, const std::string& title) {
@@ -67,7 +68,7 @@ void AcquisitionLiveLink::OnClockSecond() {
         return;
     char text[40];
     thread_.Stamp().DateAndTimeText.CopyTo(text, sizeof text);
-    window_->Panel().DrawDateTime(text);
+    window_->ShowDateTime(text);
 }
 
 }  // namespace tarvisk

@@ -156,6 +156,15 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
                 error = "--sim-gps-file needs a file name";
                 return false;
             }
+        } else if (arg == "--sim-track") {
+            std::string track;
+            if (!next(track))
+                return false;
+            if (!sim::ParseBoatTrack(track, o.simulatorTrack, &error)) {
+                error = "--sim-track: " + error;
+                return false;
+            }
+            o.simulatorOnTrack = true;
         } else if (arg == "--survey-folder") {
             o.surveyFolder = true;
         } else if (const int taken = QtOptionArguments(arg); taken != 0) {
@@ -181,6 +190,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLineOptions& o,
         error = "--sim-gps-file needs --simulate";
         return false;
     }
+    if (o.simulatorOnTrack && !o.simulate) {
+        error = "--sim-track needs --simulate";
+        return false;
+    }
     return true;
 }
 
@@ -201,6 +214,10 @@ std::string CommandLineHelp(const std::string& program) {
            "  --sim-gps-file FILE    with --simulate: the simulated GPS receiver replays the NMEA\n"
            "                         capture FILE (\"#\" lines skipped) at the GPS baud rate,\n"
            "                         on the GPS port; turn GPS on with UseGPS=1 or Com Ports\n"
+           "  --sim-track LAT,LON,HEADING,SPEED\n"
+           "                         with --simulate: the simulated boat runs a straight line\n"
+           "                         from LAT,LON on HEADING (degrees true) at SPEED m/s; its GPS\n"
+           "                         (on with UseGPS=1) and orientation module follow it\n"
            "  --survey-folder        work in the survey folder, $XDG_DOCUMENTS_DIR/Tarvisk (or\n"
            "                         ~/Tarvisk), as a start from the desktop menu does\n"
            "  --version              show the program's name and version\n"

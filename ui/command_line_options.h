@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/boat_track.h"
+
 namespace tarvisk {
 
 struct CommandLineOptions {
@@ -21,6 +23,8 @@ struct CommandLineOptions {
     std::string recordPath;          // record live shots to this file from the start
     std::string simulatorLogPath;    // the simulated head logs every command it hears here
     std::string simulatorGpsPath;    // a receiver capture the simulated GPS replays
+    bool simulatorOnTrack = false;   // the simulated boat runs along simulatorTrack
+    sim::BoatTrack simulatorTrack;
     bool surveyFolder = false;       // work in the per-user survey folder (menu starts)
     bool qtStyle = false;            // Qt's -style was given: it chooses the look, not we
 };

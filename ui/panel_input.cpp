@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "config/ini_file.h"
 #include "files/playback_models.h"
 #include "settings/settings_tables.h"
 #include "ui/menu_resource.h"
@@ -486,7 +487,8 @@ void PanelInput::EndEntry() {
 void PanelInput::ApplyEntry() {
     if (input_.KeyEntryCount == 0)
         return;
-    const int32_t value = static_cast<int32_t>(std::atof(input_.KeyEntryText.data()));
+    // Typed with a point in every locale, like every number of the panel.
+    const int32_t value = static_cast<int32_t>(ParseIniFloat(input_.KeyEntryText.data()));
     if (input_.KeyEntryMode == RangeKeyEntry) {
         const int32_t index = RangeIndexForTypedValue(value, settings_.Units);
         if (index >= 0)

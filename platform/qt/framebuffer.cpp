@@ -1,7 +1,9 @@
 #include "platform/qt/framebuffer.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPolygon>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 
@@ -202,11 +204,37 @@ void Framebuffer::DrawLogo(const Rect& target) {
 }
 
 void Framebuffer::RequestRepaint(const Rect& area) {
+    const Rect clipped{std::max(area.left, 0), std::max(area.top, 0),
+                       std::min(area.right, size_.width), std::min(area.bottom, size_.height)};
+    if (clipped.Width() > 0 && clipped.Height() > 0) {
+        std::lock_guard lock(dirtyMutex_);
+        if (dirty_.Width() <= 0 || dirty_.Height() <= 0)
+            dirty_ = clipped;
+        else
+            dirty_ = {std::min(dirty_.left, clipped.left), std::min(dirty_.top, clipped.top),
+                      std::max(dirty_.right, clipped.right),
+                      std::max(dirty_.bottom, clipped.bottom)};
+    }
     if (onRepaint)
         onRepaint(area);
 }
 
+Rect Framebuffer::TakeDirty() {
+    std::lock_guard lock(dirtyMutex_);
+    const Rect taken = dirty_;
+    dirty_ = {0, 0, 0, 0};
+    return taken;
+}
+
+void Framebuffer::PaintArea(QPainter& painter, const QRect& area) const {
+    std::lock_guard lock(mutex_);
+    painter.drawImage(area.topLeft(), image_, area);
+}
+
 QImage Framebuffer::Snapshot() const {
+    if (beforeRead && QCoreApplication::instance() &&
+        QThread::currentThread() == QCoreApplication::instance()->thread())
+        beforeRead();
     std::lock_guard lock(mutex_);
     return image_.copy();
 }

@@ -1,10 +1,12 @@
 #pragma once
-// The window device context: the whole client area as an RGB image that any thread may draw
-// into under its lock. The widget that shows it only copies finished pixels to the screen.
+// The window device context: the whole client area as an RGB image, drawn into on the window
+// thread under its lock. It keeps the union of the areas asked to be repainted since the
+// widget last took it, so a frame copies only what changed.
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <functional>
 #include <mutex>
 
@@ -38,8 +40,16 @@ class Framebuffer final : public DrawSurface {
     uint32_t PaletteRgb(PaletteColour colour) const override;
     void RequestRepaint(const Rect& area) override;
 
-    // Set by the widget that shows the framebuffer; called from any thread.
+    // Set by the widget that shows the framebuffer; called from any thread with each area.
     std::function<void(const Rect&)> onRepaint;
+    // Runs before the pixels are read on the window thread, so that a copy includes every
+    // change recorded so far but not yet drawn.
+    std::function<void()> beforeRead;
+
+    // The areas asked to be repainted since the last call (empty when none).
+    Rect TakeDirty();
+    // Copies `area` of the pixels with `painter` (the widget's paint event).
+    void PaintArea(QPainter& painter, const QRect& area) const;
 
     // A copy of the pixels, taken under the lock.
     QImage Snapshot() const;
@@ -49,6 +59,8 @@ class Framebuffer final : public DrawSurface {
     QRgb Rgb(PaletteColour c) const;
 
     mutable std::recursive_mutex mutex_;
+    std::mutex dirtyMutex_;
+    Rect dirty_{0, 0, 0, 0};
     Size size_;
     QImage image_;
     QImage logo_;

@@ -83,9 +83,9 @@ FramebufferView::FramebufferView(Framebuffer& framebuffer, QWidget* parent)
 }
 
 void FramebufferView::paintEvent(QPaintEvent* event) {
+    // Only the exposed area is copied, straight from the framebuffer under its lock.
     QPainter painter(this);
-    const QImage shot = framebuffer_.Snapshot();
-    painter.drawImage(event->rect(), shot, event->rect());
+    framebuffer_.PaintArea(painter, event->rect());
 }
 
 void FramebufferView::mouseMoveEvent(QMouseEvent* event) {
@@ -135,21 +135,21 @@ HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
         children_[i] = child;
     }
     setFocusPolicy(Qt::StrongFocus);
-    framebuffer_.onRepaint = [this](const Rect& r) {
-        QPointer<FramebufferView> view(view_);
-        QMetaObject::invokeMethod(
-            view_,
-            [view, r] {
-                if (view)
-                    view->update(r.left, r.top, r.Width(), r.Height());
-            },
-            Qt::QueuedConnection);
+    // Repaints are coalesced: drawing only marks its area, one frame shows them all.
+    framebuffer_.onRepaint = [this](const Rect&) { scheduler_.Notify(); };
+    scheduler_.onFlush = [this] {
+        if (beforeFrame)
+            beforeFrame();
+        const Rect r = framebuffer_.TakeDirty();
+        if (r.Width() > 0 && r.Height() > 0)
+            view_->update(r.left, r.top, r.Width(), r.Height());
     };
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 HostWindow::~HostWindow() {
     framebuffer_.onRepaint = nullptr;
+    scheduler_.onFlush = nullptr;
     menu_.onChange = nullptr;
 }
 

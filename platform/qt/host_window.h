@@ -14,6 +14,7 @@
 #include "platform/menu_model.h"
 #include "platform/mouse_event.h"
 #include "platform/qt/framebuffer.h"
+#include "platform/qt/repaint_scheduler.h"
 #include "platform/window_services.h"
 
 class QAction;
@@ -60,6 +61,15 @@ class HostWindow : public QMainWindow, public WindowServices {
     std::function<void(MouseEventKind, Point)>& onMouse() { return view_->onMouse; }
 
     FramebufferView* View() const { return view_; }
+
+    // Runs on the window thread at the start of every frame, before the changed area of the
+    // framebuffer goes to the screen (the drawing that worker threads only recorded).
+    std::function<void()> beforeFrame;
+    // Any thread: something changed; a frame follows within one display frame.
+    void RequestFrame() { scheduler_.Notify(); }
+    // Window thread: the frame now, so a capture or a test sees everything drawn so far.
+    void FlushFrame() { scheduler_.FlushNow(); }
+    const RepaintScheduler& Scheduler() const { return scheduler_; }
     QWidget* ChildWidget(ChildWindowId id) const { return children_[static_cast<size_t>(id)]; }
     QAction* Action(int32_t id) const;
 
@@ -100,6 +110,7 @@ class HostWindow : public QMainWindow, public WindowServices {
     Framebuffer& framebuffer_;
     MenuModel& menu_;
     FramebufferView* view_ = nullptr;
+    RepaintScheduler scheduler_;
     std::map<int32_t, QAction*> actions_;
     std::array<QWidget*, ChildWindowCount> children_{};
     QPointer<QSlider> slider_;

@@ -75,6 +75,10 @@ TEST_F(KsdTool, InfoFailsOnWhatIsNoSonarDataFile) {
     EXPECT_EQ(Run("ksd info " + Path("missing.ksd")), 1);
     Write("two.ksd", ProfileRecords(2));
     EXPECT_EQ(Run("ksd info " + Path("two.ksd")), 0);
+    // Whole records after a damaged start: the dump, and a failure, as playback refuses it.
+    Write("start.ksd", "XXX" + ProfileRecords(2).substr(3));
+    EXPECT_EQ(Run("ksd info " + Path("start.ksd"), &err), 1);
+    EXPECT_NE(err.find("playback refuses it"), std::string::npos) << err;
 }
 
 TEST_F(KsdTool, RenderAsksHowManyFramesOfALongFile) {

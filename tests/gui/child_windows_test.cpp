@@ -21,6 +21,11 @@ using testing::Pixel;
 using testing::ScratchDir;
 using testing::StartProgram;
 
+// The left end of the caption's active blue.
+bool CaptionBlue(QRgb c) {
+    return qRed(c) < 0x20 && qGreen(c) < 0x40 && qBlue(c) > 0x60;
+}
+
 constexpr ChildWindowId AllChildren[] = {ChildWindowId::Diagnostics, ChildWindowId::HeadScan,
                                          ChildWindowId::Azimuth, ChildWindowId::Orientation};
 
@@ -39,7 +44,7 @@ TEST(ChildWindows, LiveInsideTheClientAreaWithTheirOwnCaption) {
         EXPECT_TRUE(host.View()->rect().contains(child->geometry()));
         // Its caption: the active-caption blue at the left, the close box at the right.
         const QImage shot = child->grab().toImage();
-        EXPECT_EQ(Pixel(shot, 2, 5), 0x0A246Au);
+        EXPECT_TRUE(CaptionBlue(Pixel(shot, 2, 5)));
         const QRect box = static_cast<ChildWindow*>(child)->CloseBox();
         EXPECT_EQ(Pixel(shot, box.left() + 1, box.top() + 1), 0xD4D0C8u);
         host.HideChild(id);
@@ -90,7 +95,7 @@ TEST(ChildWindows, ScreenCaptureShowsAnOpenChildWindow) {
     const QImage client = w.Surface().Snapshot();
     const int top = capture.height() - client.height();
     const QPoint at = w.Host().ChildWidget(ChildWindowId::Diagnostics)->pos();
-    EXPECT_EQ(Pixel(capture, at.x() + 2, top + at.y() + 5), 0x0A246Au);
+    EXPECT_TRUE(CaptionBlue(Pixel(capture, at.x() + 2, top + at.y() + 5)));
     // Beside it, the client area as drawn.
     const QPoint beside(at.x() + w.Host().ChildWidget(ChildWindowId::Diagnostics)->width() + 3,
                         at.y() + 5);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPushButton>
@@ -126,7 +127,10 @@ TEST(SurveyProgram, ScanProductsGoToTheFolderLastChosen) {
                 files->selectFile(QString::fromStdString((chosen / "Harbour.BMP").string()));
                 static_cast<QDialog*>(files)->accept();  // as its Save button does
             } else if (top->objectName() == "SNAPSHOT") {
-                if (auto* ok = top->findChild<QPushButton*>("1"))
+                // "Start scan", then Ok.
+                if (auto* start = top->findChild<QCheckBox*>("id10"); start && !start->isChecked())
+                    start->click();
+                if (auto* ok = top->findChild<QPushButton*>("id1"))
                     ok->click();
             }
         }
@@ -150,8 +154,11 @@ TEST(SurveyProgram, ScanProductsGoToTheFolderLastChosen) {
     ASSERT_TRUE(written);
     EXPECT_TRUE(FilesWithExtension(dir, ".XYZ").empty());
     EXPECT_EQ(FilesWithExtension(dir, ".BMP").size(), 0u);
-    // The box under the image holds the name of the capture, written last.
-    EXPECT_GT(testing::CountColour(client, QRect(150, 512, 300, 14), statusFill), 100);
+    // The box under the image names the file written last, clear of the date field.
+    EXPECT_GT(testing::CountColour(client, QRect(200, 512, 200, 14), statusFill), 100);
+    const Rect date = w.Panel().Layout().dateTimeField;
+    EXPECT_EQ(
+        testing::CountColour(client, QRect(date.left, date.top, date.Width(), 14), statusFill), 0);
 }
 
 }  // namespace

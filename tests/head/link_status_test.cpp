@@ -75,6 +75,13 @@ TEST(LinkStatus, MessageAndColoursForEachCase) {
          Shown,
          "Wait - Adjusting Azimuth",
          {PanelStatusFill, PanelStatusFill, PanelLightGrey}},
+        {"a port that cannot be used outranks the head scan",
+         [] {
+             LinkStatusFacts f = HeadScan();
+             f.portProblem = "COM1 (/dev/ttyUSB0) not found";
+             return f;
+         }(),
+         Shown, "COM1 (/dev/ttyUSB0) not found", Shown},
         {"drive wait outranks the head scan",
          [] {
              LinkStatusFacts f = Azimuth(false, false);

@@ -216,6 +216,7 @@ TEST_F(SendSwitchCommandTest, OrientationRequestOncePerSecondBetweenHeadShots) {
     EXPECT_EQ(link.Expected.ReplyType, ReplyTypeOrientation);
     EXPECT_EQ(link.Expected.ExpectedReplyLength, 29);
     EXPECT_EQ(link.OrientationRequestsUnanswered, 6);
+    link.OrientationRequestsUnanswered = 0;  // the module answered
 
     SendSwitchCommand(link, line);  // same second: the head
     SendSwitchCommand(link, line);
@@ -235,6 +236,26 @@ TEST_F(SendSwitchCommandTest, OrientationRequestOncePerSecondBetweenHeadShots) {
     settings.ClockSecond = 10;
     SendSwitchCommand(link, line);
     EXPECT_EQ(line.frames[5][2], 16);
+}
+
+// A module that shows "n/a" is asked once every five seconds, not every second.
+TEST_F(SendSwitchCommandTest, SilentModuleAskedOnlyEveryFewSeconds) {
+    auto targets = [&](int32_t from, int32_t to) {
+        std::vector<int> asked;
+        for (int32_t second = from; second <= to; ++second) {
+            settings.ClockSecond = second % 60;
+            for (int shot = 0; shot < 3; ++shot) {
+                line.frames.clear();
+                SendSwitchCommand(link, line);
+                if (line.frames.back()[2] == OrientationModuleId)
+                    asked.push_back(second);
+            }
+        }
+        return asked;
+    };
+    EXPECT_EQ(targets(50, 71), (std::vector<int>{50, 55, 60, 65, 70}));  // over the minute
+    link.OrientationRequestsUnanswered = 0;  // it answers: every second again
+    EXPECT_EQ(targets(72, 74), (std::vector<int>{72, 73, 74}));
 }
 
 TEST_F(SendSwitchCommandTest, PendingExchangesChooseTheBuilderAndReply) {

@@ -90,6 +90,21 @@ TEST(ShotPipeline, ClearRequestClearsAndDrawsNothing) {
     EXPECT_EQ(std::count(sys.log.calls.begin(), sys.log.calls.end(), "MeasureLine"), 0);
 }
 
+// A clear asked for by the window while the acquisition thread runs: the pipeline forgets
+// the old echoes itself, before the next shot is decoded, and still draws that shot.
+TEST(ShotPipeline, HistoryClearRequestForgetsOldEchoesBeforeTheNextShot) {
+    ImagingSystem sys;
+    sys.Shot(600, 1, Flat(80));
+    sys.Shot(601, 1, Flat(80));
+    ASSERT_EQ(sys.history.MiddleLine[100], 80);
+    sys.state.HistoryClearRequest = 1;
+    sys.Shot(602, 1, Flat(90));
+    EXPECT_EQ(sys.state.HistoryClearRequest, 0);
+    EXPECT_EQ(sys.history.NewestLine[100], 90);
+    EXPECT_EQ(sys.history.MiddleLine[100], 0) << "the echoes before the clear are gone";
+    EXPECT_FALSE(ImageIsBlank(sys.image));
+}
+
 TEST(ShotPipeline, PointsOnlyDrawsThePointAlone) {
     ImagingSystem sys;
     sys.settings.Profile = PointsOnly;

@@ -247,11 +247,18 @@ TEST(LiveLink, ThousandStartStopCyclesWhileStreaming) {
     EXPECT_GT(live.shots.Count(), 700u);
 }
 
-TEST(LiveLink, OpenFailsQuietlyForAMissingDevice) {
+// A missing device is waited for, with the reason in the status line; no device at all is not.
+TEST(LiveLink, MissingDeviceIsWaitedForWithItsReason) {
     LiveLink live;
     EXPECT_FALSE(live.acquisition.OpenHeadPort(2, "/nonexistent/tty"));
-    EXPECT_FALSE(live.acquisition.StartAcquisition(5));
+    EXPECT_TRUE(live.acquisition.StartAcquisition(5));
+    EXPECT_TRUE(live.acquisition.Running());
+    EXPECT_EQ(live.link.PortProblemText.Get(), "COM3 (/nonexistent/tty) not found");
+    live.acquisition.StopAcquisition();
     EXPECT_FALSE(live.acquisition.Running());
+
+    EXPECT_FALSE(live.acquisition.OpenHeadPort(2, ""));
+    EXPECT_FALSE(live.acquisition.StartAcquisition(5));
     live.acquisition.StopAcquisition();  // harmless without a port
 }
 

@@ -98,6 +98,11 @@ TEST(NamedFile, ReplacingEmptiesARegularFileKeepsItsModeAndRefusesAFifo) {
     EXPECT_NE(error.find("is a FIFO"), std::string::npos) << error;
     EXPECT_EQ(OpenRegularFileForReading(fifo, &error), -1);
     EXPECT_NE(error.find("is a FIFO"), std::string::npos) << error;
+    std::string text;
+    EXPECT_FALSE(ReadRegularFile(fifo, 100, &text, &error));
+    EXPECT_TRUE(ReadRegularFile(named, 100, &text, &error)) << error;
+    EXPECT_EQ(text, "new");
+    EXPECT_FALSE(ReadRegularFile(named, 2, &text, &error));  // larger than any such file
     EXPECT_EQ(OpenRegularFileForReading("/dev/null", &error), -1);
     EXPECT_NE(error.find("character device"), std::string::npos) << error;
     EXPECT_EQ(OpenRegularFileForReading(f.dir.string(), &error), -1);

@@ -41,18 +41,32 @@ int AsUnprivilegedUser(Check check) {
 }
 
 TEST(PortAccess, DeniedDeviceNamesItsGroupAndTheFix) {
-    const std::string path = MakeDevice(0600);
+    const std::string path = MakeDevice(0660);
     struct stat st {};
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     const group* g = getgrgid(st.st_gid);
     const std::string groupName = g ? g->gr_name : std::to_string(st.st_gid);
     if (geteuid() != 0)
-        chmod(path.c_str(), 0);
+        chmod(path.c_str(), 0060);  // its owner is refused, its group is not
     const int status = AsUnprivilegedUser([&] {
         const PortAccessProblem p = CheckPortAccess(path);
         return p.denied && p.group == groupName && p.message.find(path) != std::string::npos &&
                p.message.find("sudo usermod -aG " + groupName + " $USER") != std::string::npos &&
                p.message.find("log in again") != std::string::npos;
+    });
+    EXPECT_EQ(status, 0);
+    unlink(path.c_str());
+}
+
+// A mode that gives the group nothing: joining the group would not help, so none is named.
+TEST(PortAccess, NoGroupAdviceWhenTheGroupMayNotOpenItEither) {
+    const std::string path = MakeDevice(0600);
+    if (geteuid() != 0)
+        chmod(path.c_str(), 0);
+    const int status = AsUnprivilegedUser([&] {
+        const PortAccessProblem p = CheckPortAccess(path);
+        return p.denied && p.group.empty() && p.message.find("usermod") == std::string::npos &&
+               p.message.find("mode 0") != std::string::npos;
     });
     EXPECT_EQ(status, 0);
     unlink(path.c_str());

@@ -10,9 +10,9 @@
 #include <numeric>
 
 #include "platform/delay.h"
+#include "platform/port_access.h"
 #include "platform/port_probe.h"
 #include "platform/pseudo_terminal.h"
-#include "platform/serial_port.h"
 
 namespace tarvisk {
 namespace {
@@ -142,13 +142,39 @@ TEST(SerialPort, ReopensAfterCloseAlthoughTheMasterKeepsTheTerminal) {
     }
 }
 
+// Each reason an open fails is told apart, in the words the status line and the tools use.
+TEST(SerialPortOpen, SaysWhyItCannotOpen) {
+    SerialPort port;
+    EXPECT_FALSE(port.Open("/nonexistent/ttyUSB7"));
+    EXPECT_EQ(port.LastOpenProblem(), PortProblem::NotFound);
+    EXPECT_EQ(PortProblemText(0, "/dev/ttyUSB7", PortProblem::NotFound),
+              "COM1 (/dev/ttyUSB7) not found");
+    EXPECT_FALSE(port.Open("/dev/null"));
+    EXPECT_EQ(port.LastOpenProblem(), PortProblem::NotTerminal);
+
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.Open());
+    SerialPort holder;
+    ASSERT_TRUE(holder.Open(pty.SlavePath()));
+    EXPECT_FALSE(port.Open(pty.SlavePath()));  // even for root, who passes the exclusive mark
+    EXPECT_EQ(port.LastOpenProblem(), PortProblem::Busy);
+    EXPECT_EQ(PortProblemText(2, pty.SlavePath(), PortProblem::Busy),
+              "COM3 (" + pty.SlavePath() + ") in use by another program");
+    holder.Close();
+    EXPECT_TRUE(port.Open(pty.SlavePath()));
+    EXPECT_EQ(port.LastOpenProblem(), PortProblem::None);
+    EXPECT_TRUE(port.PathStillLeadsHere());
+}
+
 TEST(Delay, WaitsAtLeastTheTimeAskedForAndNotMuchMore) {
     for (int64_t us : {0, 200, 1500, 3000}) {
         int64_t t0 = MonotonicMicroseconds();
         DelayMicroseconds(us);
         int64_t took = MonotonicMicroseconds() - t0;
         EXPECT_GE(took, us);
-        EXPECT_LT(took, us + 20000);  // only catches a wildly wrong unit
+        // Only catches a wildly wrong unit: a loaded machine may hold a spinning thread off
+        // its core for tens of milliseconds.
+        EXPECT_LT(took, us + 1000000);
     }
 }
 

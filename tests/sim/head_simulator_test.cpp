@@ -67,6 +67,58 @@ TEST(HeadSimulator, PacedReplyTakesThePingAndTheLineTime) {
     EXPECT_GE(took, 55000);
 }
 
+// A head that answers early does not wait for the program's flush: a flush that comes after
+// the answer has begun throws its start away, and the rest is no whole reply.
+TEST(HeadSimulator, EarlyAnswerIsLostToALateFlush) {
+    HeadSimulator simulator;
+    SimulatorOptions options;
+    options.earlyAnswerMicroseconds = 40000;
+    ASSERT_TRUE(simulator.Start(options)) << simulator.Error();
+    SerialPort port;
+    ASSERT_TRUE(port.Open(simulator.DevicePath()));
+    // Flushed at once: the answer comes after it, whole.
+    auto reply = Exchange(port, SectorCommand, 513);
+    ASSERT_EQ(reply.size(), 513u);
+    EXPECT_EQ(reply[1], 'G');
+
+    port.Write(SectorCommand.data(), SectorCommand.size());
+    // Long enough for the answer to have begun on the most loaded machine, not to have ended.
+    ASSERT_TRUE(port.WaitReadable(5000) == PortWait::Readable);
+    port.PurgeInput();
+    std::vector<uint8_t> rest;
+    const int64_t end = MonotonicMicroseconds() + 500000;
+    while (MonotonicMicroseconds() < end) {
+        uint8_t buffer[600];
+        if (port.WaitReadable(5) == PortWait::Readable) {
+            const int64_t n = port.Read(buffer, sizeof buffer);
+            if (n > 0)
+                rest.insert(rest.end(), buffer, buffer + n);
+        }
+    }
+    EXPECT_LT(rest.size(), 513u);
+}
+
+// A link left behind would lead, once the terminal's number is handed out again, to someone
+// else's terminal.
+TEST(HeadSimulator, TakesItsLinkAwayWhenTheLineCloses) {
+    TempDir dir;
+    HeadSimulator simulator;
+    SimulatorOptions options;
+    options.unpaced = true;
+    options.linkPath = dir.path + "/line";
+    ASSERT_TRUE(simulator.Start(options));
+    EXPECT_TRUE(std::filesystem::is_symlink(options.linkPath));
+    simulator.CloseLine();
+    EXPECT_FALSE(std::filesystem::is_symlink(options.linkPath));
+    ASSERT_TRUE(simulator.ReopenLine());
+    EXPECT_TRUE(std::filesystem::is_symlink(options.linkPath));
+    // A link another simulator has taken over is left to it.
+    std::filesystem::remove(options.linkPath);
+    std::filesystem::create_symlink("/dev/null", options.linkPath);
+    simulator.Stop();
+    EXPECT_TRUE(std::filesystem::is_symlink(options.linkPath));
+}
+
 TEST(HeadSimulator, LogsEveryFrameAndGoesSilentWhenAsked) {
     TempDir dir;
     HeadSimulator simulator;

@@ -1,5 +1,7 @@
 // tarvisk-tool head and gps against the simulated line and the receiver captures.
 
+#include <sys/stat.h>
+
 #include <sstream>
 
 #include "tests/link/link_fixture.h"
@@ -146,6 +148,13 @@ TEST(GpsTool, PrintsEveryGgaOfACapture) {
     EXPECT_EQ(RunTool({"--raw", "--file", Capture("garmin-geko201.log")}, out, err, nullptr, true),
               1);
     EXPECT_EQ(RunTool({"--file", "/nonexistent"}, out, err, nullptr, true), 2);
+    char folder[] = "/tmp/tarvisk-gps-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string fifo = std::string(folder) + "/receiver";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(RunTool({"--file", fifo}, out, err, nullptr, true), 2);  // refused, not waited on
+    EXPECT_NE(err.find("is a FIFO"), std::string::npos) << err;
+    std::filesystem::remove_all(folder);
     EXPECT_EQ(RunTool({"--type", "RMC", "--file", Capture("garmin-geko201.log")}, out, err, nullptr,
                       true),
               2);

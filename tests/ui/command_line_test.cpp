@@ -52,5 +52,18 @@ TEST(CommandLine, FileGivenByItselfIsPlayedOnceOnly) {
     EXPECT_NE(error.find("only one file"), std::string::npos) << error;
 }
 
+TEST(CommandLine, SimulatedTrackNeedsTheSimulatorAndFourNumbers) {
+    CommandLineOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--simulate", "--sim-track", "40.3977,-3.6527,30,1.5"}, o, error)) << error;
+    EXPECT_TRUE(o.simulatorOnTrack);
+    EXPECT_DOUBLE_EQ(o.simulatorTrack.headingDegrees, 30.0);
+    EXPECT_DOUBLE_EQ(o.simulatorTrack.speedMetresPerSecond, 1.5);
+    CommandLineOptions alone, bad;
+    EXPECT_FALSE(Parse({"--sim-track", "40,-3,30,1"}, alone, error));
+    EXPECT_NE(error.find("--simulate"), std::string::npos);
+    EXPECT_FALSE(Parse({"--simulate", "--sim-track", "40,-3,30"}, bad, error));
+}
+
 }  // namespace
 }  // namespace tarvisk

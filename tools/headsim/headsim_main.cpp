@@ -30,9 +30,12 @@ const char* const Options =
     "\n"
     "  --device PATH          answer on this serial device (default: a new pseudo-terminal,\n"
     "                         whose path is printed)\n"
-    "  --link PATH            keep a symlink at PATH pointing at the pseudo-terminal\n"
+    "  --link PATH            keep a symlink at PATH pointing at the pseudo-terminal (taken\n"
+    "                         away again on exit)\n"
     "  --seed N               seed of the scene noise (default 1)\n"
     "  --unpaced              answer at once, without the line's byte timing or the ping time\n"
+    "  --early-answer US      answer US microseconds after each command, as early as a real\n"
+    "                         head may, without waiting for the program's flush after its send\n"
     "  --baud N               line speed for the pacing and a serial device (default 115200)\n"
     "  --head-id N            the sonar head's device ID (default 16)\n"
     "  --extra-head ID[:KIND] one more head on the line at ID (16 to 31); KIND is profiling\n"
@@ -47,6 +50,10 @@ const char* const Options =
     "                         its lines each ending in CR LF, \"#\" lines skipped, paced at\n"
     "                         --gps-baud, from the top again at the end\n"
     "  --gps-baud N           the replayed receiver's baud rate (default 4800)\n"
+    "  --track LAT,LON,HEADING,SPEED\n"
+    "                         the boat runs a straight line from LAT,LON (degrees) on HEADING\n"
+    "                         (degrees true) at SPEED m/s: the GPS reports it, the orientation\n"
+    "                         module holds that heading and the scene goes by (with --gps)\n"
     "  --silent-after SECONDS stop answering after this many seconds\n"
     "  --scene NAME           harbour (default), borehole or channel, below\n"
     "  --mount up|down        the transducer points down (default) or up; mounted up, its\n"
@@ -122,6 +129,13 @@ int main(int argc, char** argv) {
             options.linkPath = v;
         } else if (arg == "--log-commands" && value(v)) {
             options.commandLogPath = v;
+        } else if (arg == "--track" && value(v)) {
+            std::string error;
+            if (!tarvisk::sim::ParseBoatTrack(v, options.track, &error)) {
+                std::fprintf(stderr, "tarvisk-headsim: --track: %s\n", error.c_str());
+                return 2;
+            }
+            options.onTrack = true;
         } else if (arg == "--gps-file" && value(v)) {
             options.gps = true;
             options.gpsReplayPath = v;
@@ -138,7 +152,8 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else if ((arg == "--seed" || arg == "--baud" || arg == "--head-id" ||
-                    arg == "--silent-after" || arg == "--azimuth-rate" || arg == "--gps-baud") &&
+                    arg == "--silent-after" || arg == "--azimuth-rate" || arg == "--gps-baud" ||
+                    arg == "--early-answer") &&
                    value(v)) {
             if (!ParseNumber(v, number) || number < 0) {
                 std::fprintf(stderr, "tarvisk-headsim: %s takes a number, not \"%s\"\n",
@@ -151,6 +166,8 @@ int main(int argc, char** argv) {
                 options.baudRate = static_cast<int32_t>(number);
             if (arg == "--silent-after")
                 options.silentAfterSeconds = number;
+            if (arg == "--early-answer")
+                options.earlyAnswerMicroseconds = static_cast<int64_t>(number);
             if (arg == "--azimuth-rate")
                 options.azimuthStepsPerSecond = number / 0.3;  // the drive steps 0.3 degrees
             if (arg == "--gps-baud") {
@@ -185,8 +202,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Every ending but a kill takes the links away again (the simulator's Stop does it).
     signal(SIGINT, OnSignal);
     signal(SIGTERM, OnSignal);
+    signal(SIGHUP, OnSignal);
+    signal(SIGQUIT, OnSignal);
     signal(SIGPIPE, SIG_IGN);
 
     tarvisk::sim::HeadSimulator simulator;

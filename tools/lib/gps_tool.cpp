@@ -9,6 +9,8 @@
 #include <string>
 
 #include "head/gps_input.h"
+#include "platform/named_file.h"
+#include "platform/port_access.h"
 
 namespace tarvisk {
 
@@ -21,7 +23,7 @@ const std::string_view GpsToolHelp =
     "the 24-character position text in double quotes and, for GGA, the UTC time text, fix\n"
     "quality, satellites, HDOP, altitude and the value after the altitude, separated by\n"
     "single blanks. As in the program, only lines that start with \"$\" and end in CR LF\n"
-    "are sentences, lines longer than 79 characters are dropped, no checksum is checked,\n"
+    "are sentences, lines longer than 128 characters are dropped, no checksum is checked,\n"
     "and a coordinate shorter than usual leaves the characters of the previous position in\n"
     "the places it does not reach.\n"
     "\n"
@@ -112,14 +114,17 @@ int RunGpsTool(ToolArgs args, std::ostream& out, std::ostream& err) {
     };
 
     if (!file.empty()) {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            err << "tarvisk-tool gps: cannot read " << file << "\n";
+        // A capture is a file: a FIFO or a device is refused, not waited on (--port reads a
+        // receiver).
+        std::string bytes, why;
+        if (!ReadRegularFile(file, size_t{256} << 20, &bytes, &why)) {
+            err << "tarvisk-tool gps: " << why << "\n";
             return ToolUsageError;
         }
         if (raw) {
-            feed(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+            feed(bytes);
         } else {
+            std::istringstream in(bytes);
             std::string line;
             while (std::getline(in, line)) {
                 if (!line.empty() && line.back() == '\r')
@@ -134,7 +139,8 @@ int RunGpsTool(ToolArgs args, std::ostream& out, std::ostream& err) {
 
     SerialPort serial;
     if (!serial.Open(port, baud, true)) {
-        err << "tarvisk-tool gps: cannot open " << port << " at " << baud << " baud\n";
+        err << "tarvisk-tool gps: cannot open " << port << " at " << baud
+            << " baud: " << PortProblemReason(serial.LastOpenProblem()) << "\n";
         return ToolUsageError;
     }
     serial.PurgeInput();

@@ -13,6 +13,7 @@
 #include "head/reply_decode.h"
 #include "head/switch_command.h"
 #include "head/timed_send.h"
+#include "platform/port_access.h"
 
 namespace tarvisk {
 
@@ -126,7 +127,7 @@ bool ScanHeads(const std::string& devicePath, std::map<int32_t, NvRam>& found, s
     thread.SetClock(clock);
     StartHeadScan(link, seams.state);
     if (!thread.OpenHeadPort(0, devicePath) || !thread.StartAcquisition(5)) {
-        *error = "cannot open " + devicePath;
+        *error = "cannot open " + devicePath + ": " + PortProblemReason(thread.LastOpenProblem());
         return false;
     }
     // Sixteen IDs at a clock second or a little more each.
@@ -222,7 +223,8 @@ int RunProgram(ToolArgs args, std::ostream& out, std::ostream& err) {
     HeadLink link(settings);
     SerialPort serialPort;
     if (!serialPort.Open(port, 115200)) {
-        err << "tarvisk-tool head program: cannot open " << port << "\n";
+        err << "tarvisk-tool head program: cannot open " << port << ": "
+            << PortProblemReason(serialPort.LastOpenProblem()) << "\n";
         return ToolUsageError;
     }
     TimedSend sender(serialPort, settings);

@@ -13,6 +13,7 @@
 #include "files/record_writer.h"
 #include "imaging/palette.h"
 #include "tools/lib/service_commands.h"
+#include "tools/tool/ksd_export.h"
 #include "tools/tool/ksd_xyz.h"
 #include "tools/tool/progress.h"
 #include "tools/tool/tool_command.h"
@@ -31,6 +32,9 @@ constexpr std::string_view KsdHelp =
     "                            [Key=Value ...]\n"
     "       tarvisk-tool ksd xyz FILE --form vertical|horizontal|azimuth [--out FILE.XYZ]\n"
     "                            [--ini FILE] [Key=Value ...]\n"
+    "       tarvisk-tool ksd csv FILE [--out FILE.csv] [--samples]\n"
+    "       tarvisk-tool ksd geotiff FILE --out DIR\n"
+    "       tarvisk-tool ksd points FILE --form vertical|horizontal|azimuth --out FILE.gpkg\n"
     "\n"
     "info    Prints the number of records, the size codes and reply types seen, the first\n"
     "        and last time stamps, whether the file plays backwards, whether it carries GPS\n"
@@ -51,6 +55,22 @@ constexpr std::string_view KsdHelp =
     "        a record carries (sound velocity, vertical angle offset, chainage, elevation,\n"
     "        offset) come from the record unless a Key=Value argument names them; the others\n"
     "        from the INI file and then the arguments. Writes to standard output without --out.\n"
+    "csv     One row per head shot (RFC 4180: commas, CR LF, \".\" decimals, a header row):\n"
+    "        record,offset,time,mode,range_m,gain_db,frequency_khz,bearing_deg,\n"
+    "        profile_range_m,sound_velocity_mps,latitude_deg,longitude_deg,gps_utc,\n"
+    "        heading_deg,pitch_deg,roll_deg,azimuth_deg; empty where a record has no such\n"
+    "        value. Orientation-only records are no rows; their values carry to the next\n"
+    "        shots. --samples adds the echo levels as s0, s1, ... Standard output without\n"
+    "        --out.\n"
+    "geotiff For each completed sweep (each sector reversal, each wrap of a full circle)\n"
+    "        DIR/sweep-0001.tif, ...: the plan view in the palette's colours as a north-up\n"
+    "        GeoTIFF on the UTM grid of the first fix's zone, placed from the GPS track and\n"
+    "        turned by the orientation module's heading, transparent outside the fans; with\n"
+    "        DIR/mosaic.vrt (all frames) and DIR/track.geojson (the GPS track with its times\n"
+    "        and the sweep centres). A recording without a GPS fix is refused.\n"
+    "points  The points of ksd xyz for the form as a 3-D point layer in a GeoPackage, with\n"
+    "        time, range, bearing and scan number: on the UTM grid from the GPS track and the\n"
+    "        heading when the records carry fixes, else on the scan's offset/chainage axes.\n"
     "\n"
     "Long runs show their progress on standard error when it is a terminal.\n"
     "Exit status: 0 done; 1 the file could not be read, is no sonar data file or holds no\n"
@@ -69,8 +89,7 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
         err << "tarvisk-tool ksd: cannot open " << path << "\n";
         return KsdFailure;
     }
-    // Playback refuses such a file, so it is no sonar data file whatever lies further in.
-    if (!s.StartsWithMagic) {
+    if (!s.StartsWithMagic && s.Records == 0) {
         err << "tarvisk-tool ksd: " << path << ": not a sonar data file (it does not start with "
             << RecordMagic << ")\n";
         return KsdFailure;
@@ -107,6 +126,12 @@ int Info(const std::string& path, std::ostream& out, std::ostream& err) {
         out << "damaged tail: none\n";
     if (s.Records == 0) {
         err << "tarvisk-tool ksd: " << path << ": no whole record\n";
+        return KsdFailure;
+    }
+    // Records after a damaged start are worth the dump, but playback refuses the file.
+    if (!s.StartsWithMagic) {
+        err << "tarvisk-tool ksd: " << path << ": does not start with " << RecordMagic
+            << ", so playback refuses it\n";
         return KsdFailure;
     }
     return ToolOk;
@@ -253,6 +278,12 @@ int RunKsdTool(std::span<const std::string_view> args, std::ostream& out, std::o
         return Render(args.subspan(1), out, err);
     if (args[0] == "xyz")
         return RunKsdXyz(args.subspan(1), out, err);
+    if (args[0] == "csv")
+        return RunKsdCsv(args.subspan(1), out, err);
+    if (args[0] == "geotiff")
+        return RunKsdGeotiff(args.subspan(1), out, err);
+    if (args[0] == "points")
+        return RunKsdPoints(args.subspan(1), out, err);
     err << KsdHelp;
     return ToolUsageError;
 }
@@ -260,7 +291,7 @@ int RunKsdTool(std::span<const std::string_view> args, std::ostream& out, std::o
 }  // namespace
 
 extern const ToolCommand KsdToolCommand;
-const ToolCommand KsdToolCommand{"ksd", "show what a .KSD file holds, or render it to BMP frames",
-                                 RunKsdTool};
+const ToolCommand KsdToolCommand{
+    "ksd", "show what a .KSD file holds, render it, or export it (XYZ, CSV, GIS)", RunKsdTool};
 
 }  // namespace tarvisk

@@ -1,0 +1,111 @@
+#include "display/window_changes.h"
+
+#include <algorithm>
+
+namespace tarvisk {
+
+namespace {
+
+template <size_t N>
+void CopyText(std::array<char, N>& to, std::string_view text) {
+    const size_t n = std::min(text.size(), N - 1);
+    std::copy_n(text.data(), n, to.data());
+    to[n] = '\0';
+}
+
+}  // namespace
+
+ImageRect UniteImageRects(const ImageRect& a, const ImageRect& b) {
+    const bool aEmpty = a.width <= 0 || a.height <= 0;
+    const bool bEmpty = b.width <= 0 || b.height <= 0;
+    if (bEmpty)
+        return a;
+    if (aEmpty)
+        return b;
+    const int32_t left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+    const int32_t right = std::max(a.x + a.width, b.x + b.width);
+    const int32_t bottom = std::max(a.y + a.height, b.y + b.height);
+    return {left, top, right - left, bottom - top};
+}
+
+void WindowChanges::ImageChanged(const ImageRect& rect) {
+    std::lock_guard lock(mutex_);
+    pending_.imageRect = pending_.image ? UniteImageRects(pending_.imageRect, rect) : rect;
+    pending_.image = true;
+}
+
+void WindowChanges::ImageCopied() {
+    std::lock_guard lock(mutex_);
+    pending_.image = false;
+    pending_.imageRect = {0, 0, 0, 0};
+}
+
+void WindowChanges::ActivityToggled(bool replyArrived) {
+    std::lock_guard lock(mutex_);
+    ++pending_.activityToggles;
+    pending_.activityShown = replyArrived;
+}
+
+void WindowChanges::ActivityCleared() {
+    std::lock_guard lock(mutex_);
+    // Toggles before the clear no longer matter: the clear resets the blinker.
+    pending_.activityCleared = true;
+    pending_.activityToggles = 0;
+}
+
+void WindowChanges::DialMoved(float bearingDegrees) {
+    std::lock_guard lock(mutex_);
+    pending_.dial = true;
+    pending_.bearingDegrees = bearingDegrees;
+}
+
+void WindowChanges::ShotReadoutsChanged() {
+    std::lock_guard lock(mutex_);
+    pending_.shotReadouts = true;
+}
+
+void WindowChanges::StatusBox(std::string_view text, PaletteColour textColour, PaletteColour fill,
+                              PaletteColour frame) {
+    std::lock_guard lock(mutex_);
+    // Each box erases the one before it, so only the last one of a frame needs drawing.
+    pending_.statusBox = true;
+    CopyText(pending_.status.text, text);
+    pending_.status.textColour = textColour;
+    pending_.status.fill = fill;
+    pending_.status.frame = frame;
+}
+
+void WindowChanges::GridLabelChanged() {
+    std::lock_guard lock(mutex_);
+    pending_.gridLabel = true;
+}
+
+void WindowChanges::DateTime(std::string_view text) {
+    std::lock_guard lock(mutex_);
+    pending_.dateTime = true;
+    CopyText(pending_.dateTimeText, text);
+}
+
+void WindowChanges::MeasureLineChanged() {
+    std::lock_guard lock(mutex_);
+    pending_.measureLine = true;
+}
+
+void WindowChanges::MeasureReadoutsChanged() {
+    std::lock_guard lock(mutex_);
+    pending_.measureReadouts = true;
+}
+
+void WindowChanges::MagnifierChanged() {
+    std::lock_guard lock(mutex_);
+    pending_.magnifier = true;
+}
+
+WindowChangeSet WindowChanges::Take() {
+    std::lock_guard lock(mutex_);
+    WindowChangeSet taken = pending_;
+    pending_ = WindowChangeSet{};
+    return taken;
+}
+
+}  // namespace tarvisk
