@@ -7,6 +7,133 @@
 
 namespace tarvisk {
 
+namespace {
+
+// The setup dialogs behind their menu items; owned by the host window, gone with it.
+class ConfigFeatures final : public QObject, public FeatureProvider {
+  public:
+    ConfigFeatures(SonarSystem& system, MainWindow& window, LiveLink& link)
+        : QObject(&window.Host()),
+          system_(system),
+          settings_(system.settings),
+          config_(system.userConfig),
+          window_(window),
+          panel_(window.Panel()),
+          host_(window.Host()),
+          link_(link) {
+        for (Feature f :
+             {Feature::Settings, Feature::ComPorts, Feature::SoundVelocity, Feature::RotateImage,
+              Feature::UserText, Feature::ProfileSetup, Feature::About})
+            window_.features.Register(f, this);
+    }
+    ~ConfigFeatures() override { window_.features.Withdraw(this); }
+
+    void RunFeature(Feature feature) override {
+        switch (feature) {
+            case Feature::Settings:
+                return Settings();
+            case Feature::ComPorts:
+                return ComPorts();
+            case Feature::SoundVelocity:
+                return SoundVelocity();
+            case Feature::RotateImage:
+                return RotateImage();
+            case Feature::UserText:
+                return UserText();
+            case Feature::ProfileSetup:
+                return ProfileSetup();
+            case Feature::About:
+                return About();
+            default:
+                return;
+        }
+    }
+
+  private:
+    void Settings() {
+        if (settings_.RunMode == 1) {
+            PlaybackSettingsDialog view(
+                PlaybackSettingsView(settings_, system_.link.LastReportedHeadId,
+                                     panel_.State().FileFrequency),
+                &host_);
+            view.exec();
+            return;
+        }
+        SettingsDialog dialog(settings_, config_, host_, &host_);
+        dialog.Model().redrawFrequency = [this] { panel_.DrawFrequency(); };
+        dialog.exec();
+        panel_.DrawFrequency();
+        settings_.ParametersChanged = 1;
+    }
+    void ComPorts() {
+        ComPortModel model(settings_, system_.ports, system_.portAvailability);
+        ComPortDialog dialog(
+            model,
+            [&] {
+                link_.Stop();
+                model.Store(settings_, system_.ports, system_.portAvailability);
+                link_.Start();
+                if (settings_.UseGPS == 0) {
+                    // The input is stopped: its last position must not stay on show.
+                    system_.gps.Age = 5;
+                    ShowGpsPosition(window_.Surface(), system_.gps, settings_, false, false);
+                }
+            },
+            &host_);
+        dialog.exec();
+        settings_.ParametersChanged = 1;
+    }
+    void SoundVelocity() {
+        const float before = settings_.SoundVelocityMeters;
+        SoundVelocityDialog dialog(settings_, &host_);
+        dialog.exec();
+        const float after = settings_.SoundVelocityMeters;
+        if (after == before || settings_.Grid == 0)
+            return;
+        // Erase the grid drawn for the old velocity before the new one is drawn.
+        system_.image.DrawBusy = 1;
+        settings_.SoundVelocityMeters = before;
+        settings_.Grid = 0;
+        system_.drawing.DrawGrid();
+        settings_.Grid = 1;
+        settings_.SoundVelocityMeters = after;
+        system_.image.DrawBusy = 0;
+        panel_.DrawGridLabel();
+        window_.GridRedraw();
+    }
+    void RotateImage() {
+        RotateImageDialog dialog(settings_, &host_);
+        dialog.exec();
+        window_.RedrawImage();
+        panel_.DrawSectorDial();
+    }
+    void UserText() {
+        UserTextDialog dialog(settings_, &host_);
+        dialog.exec();
+        panel_.DrawUserText();
+    }
+    void ProfileSetup() {
+        ProfileSetupDialog dialog(settings_, &host_);
+        dialog.exec();
+    }
+    void About() {
+        AboutDialog dialog(&host_);
+        dialog.exec();
+        if (settings_.RunMode == 0)
+            settings_.ParametersChanged = 1;
+    }
+
+    SonarSystem& system_;
+    SonarSettings& settings_;
+    UserConfig& config_;
+    MainWindow& window_;
+    StatusPanel& panel_;
+    HostWindow& host_;
+    LiveLink& link_;
+};
+
+}  // namespace
+
 void InstallConfigWiring(SonarSystem& system, MainWindow& window, LiveLink& link) {
     SonarSettings& s = system.settings;
     UserConfig& config = system.userConfig;
@@ -21,80 +148,7 @@ void InstallConfigWiring(SonarSystem& system, MainWindow& window, LiveLink& link
             panel.DrawFrequency();
     };
 
-    FeatureSeams& seams = window.seams;
-    HostWindow& host = window.Host();
-    seams.settings = [&system, &window, &host, &s, &config, &panel] {
-        if (s.RunMode == 1) {
-            PlaybackSettingsDialog view(PlaybackSettingsView(s, system.link.LastReportedHeadId,
-                                                             panel.State().FileFrequency),
-                                        &host);
-            view.exec();
-            return;
-        }
-        SettingsDialog dialog(s, config, host, &host);
-        dialog.Model().redrawFrequency = [&panel] { panel.DrawFrequency(); };
-        dialog.exec();
-        panel.DrawFrequency();
-        s.ParametersChanged = 1;
-        (void)window;
-    };
-    seams.comPorts = [&system, &window, &host, &s, &link] {
-        ComPortModel model(s, system.ports, system.portAvailability);
-        ComPortDialog dialog(
-            model,
-            [&] {
-                link.Stop();
-                model.Store(s, system.ports, system.portAvailability);
-                link.Start();
-                if (s.UseGPS == 0) {
-                    // The input is stopped: its last position must not stay on show.
-                    system.gps.Age = 5;
-                    ShowGpsPosition(window.Surface(), system.gps, s, false, false);
-                }
-            },
-            &host);
-        dialog.exec();
-        s.ParametersChanged = 1;
-    };
-    seams.soundVelocity = [&system, &window, &host, &s, &panel] {
-        const float before = s.SoundVelocityMeters;
-        SoundVelocityDialog dialog(s, &host);
-        dialog.exec();
-        const float after = s.SoundVelocityMeters;
-        if (after == before || s.Grid == 0)
-            return;
-        // Erase the grid drawn for the old velocity before the new one is drawn.
-        system.image.DrawBusy = 1;
-        s.SoundVelocityMeters = before;
-        s.Grid = 0;
-        system.drawing.DrawGrid();
-        s.Grid = 1;
-        s.SoundVelocityMeters = after;
-        system.image.DrawBusy = 0;
-        panel.DrawGridLabel();
-        window.GridRedraw();
-    };
-    seams.rotateImage = [&window, &host, &s, &panel] {
-        RotateImageDialog dialog(s, &host);
-        dialog.exec();
-        window.RedrawImage();
-        panel.DrawSectorDial();
-    };
-    seams.userText = [&host, &s, &panel] {
-        UserTextDialog dialog(s, &host);
-        dialog.exec();
-        panel.DrawUserText();
-    };
-    seams.profileSetup = [&host, &s] {
-        ProfileSetupDialog dialog(s, &host);
-        dialog.exec();
-    };
-    seams.about = [&host, &s] {
-        AboutDialog dialog(&host);
-        dialog.exec();
-        if (s.RunMode == 0)
-            s.ParametersChanged = 1;
-    };
+    new ConfigFeatures(system, window, link);
 }
 
 }  // namespace tarvisk

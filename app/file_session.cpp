@@ -25,15 +25,7 @@ FileSession::FileSession(SonarSystem& system, MainWindow& window)
     hooks_.SetWindowHooks(this);
     commands_.Recorder().SetAzimuthSource(&azimuth_);
     window.fileCommands = &commands_;
-    window.openPlaybackFile = [this] {
-        if (playOnEntry_.empty()) {
-            commands_.OpenPlayback();
-        } else {
-            const std::string path = playOnEntry_;
-            playOnEntry_.clear();
-            commands_.OpenPlaybackFile(path);
-        }
-    };
+    window.features.Register(Feature::PlaybackOnEntry, this);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { PlayTick(); });
     timer_.start(IdlePollMs);
@@ -42,7 +34,17 @@ FileSession::FileSession(SonarSystem& system, MainWindow& window)
 FileSession::~FileSession() {
     timer_.stop();
     window_.fileCommands = nullptr;
-    window_.openPlaybackFile = nullptr;
+    window_.features.Withdraw(this);
+}
+
+void FileSession::RunFeature(Feature) {
+    if (playOnEntry_.empty()) {
+        commands_.OpenPlayback();
+    } else {
+        const std::string path = playOnEntry_;
+        playOnEntry_.clear();
+        commands_.OpenPlaybackFile(path);
+    }
 }
 
 void FileSession::UseTimeStamps(const DateTimeStamp& stamp) {

@@ -16,7 +16,10 @@
 
 namespace tarvisk {
 
-class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
+class FileSession : public QObject,
+                    public FileUi,
+                    public PlaybackWindowHooks,
+                    public FeatureProvider {
   public:
     // Wires itself into the window (menu commands, mode switch) and the pipeline's hooks.
     FileSession(SonarSystem& system, MainWindow& window);
@@ -29,6 +32,8 @@ class FileSession : public QObject, public FileUi, public PlaybackWindowHooks {
     void UseTimeStamps(const DateTimeStamp& stamp);
     // The next switch into playback opens this file instead of asking.
     void PlayOnEntry(const std::string& path) { playOnEntry_ = path; }
+    // FeatureProvider: the switch entered playback; the file given on entry, else ask.
+    void RunFeature(Feature feature) override;
     // Each played record whose GPS block or azimuth position is to be shown (the peripherals).
     std::function<void(const PlayedRecordState&, bool gps, bool azimuth)> onPlayedRecord;
 

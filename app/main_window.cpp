@@ -273,8 +273,7 @@ void MainWindow::ApplyRunMode() {
     }
     // 6. The playback slider exists only in playback.
     if (playback) {
-        if (openPlaybackFile)
-            openPlaybackFile();
+        features.Run(Feature::PlaybackOnEntry);
         host_->CreatePlaybackSlider([this](int32_t value) {
             if (fileCommands)
                 fileCommands->SliderMoved(value);
@@ -283,16 +282,14 @@ void MainWindow::ApplyRunMode() {
         host_->DestroyPlaybackSlider();
     }
     // 7. The drive, the orientation readings and the GPS field follow the new mode.
-    if (onRunModeApplied)
-        onRunModeApplied();
+    parts.ForEach([](WindowPart& part) { part.OnRunModeApplied(); });
 }
 
 void MainWindow::SelectSource(bool file) {
     if (file) {
         if (settings_.RunMode == 1) {
             panel_->DrawSourceButtons();
-            if (openPlaybackFile)
-                openPlaybackFile();
+            features.Run(Feature::PlaybackOnEntry);
             return;
         }
         link_.Stop();
@@ -348,8 +345,6 @@ void MainWindow::Close() {
 
 void MainWindow::MouseEvent(MouseEventKind kind, Point p) {
     mouse_->OnMouse(kind, p);
-    if (onPanelMouse)
-        onPanelMouse(kind, p);
     switch (kind) {
         case MouseEventKind::LeftDown:
             host_->setFocus();
@@ -409,8 +404,7 @@ void MainWindow::AdvanceActivityBlinker(bool replyArrived) {
     changes_.ActivityToggled(replyArrived);
     host_->RequestFrame();
     const int64_t n = ++shots_;
-    if (onShot)
-        onShot(n);
+    parts.ForEach([n](WindowPart& part) { part.OnShot(n); });
 }
 
 void MainWindow::ClearActivityMark() {
@@ -487,30 +481,10 @@ void MainWindow::FlushPendingDrawing() {
 
 void MainWindow::ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteColour frame,
                                 int32_t selector) {
-    const HeadLink& link = system_.link;
-    LinkStatusFacts facts;
-    facts.headScanActive = link.HeadScanActive != 0;
-    facts.comPort = settings_.ComPort;
-    facts.selector = selector;
-    facts.portProblem = link.PortProblemText.Get();
-    facts.azimuthWaiting = settings_.AzimuthDriveEnable == 1 && settings_.RunMode == 0 &&
-                           link.AzimuthExchangePending != 0 &&
-                           link.Reply.bytes[1] != ReplyTypeAzimuth;
-    facts.azimuthDetected = link.AzimuthDetected != 0;
-    facts.azimuthInPosition = link.ReportedAzimuthPosition == settings_.AzimuthAngle;
-    if (fillLinkStatusFacts)
-        fillLinkStatusFacts(facts);
-    const LinkStatusText chosen = ChooseLinkStatusText(facts);
-    if (chosen.headScanColours && text != fill) {
-        text = WhiteColour;
-        fill = PanelStatusFill;
-        frame = PanelLightGrey;
-    }
-    if (chosen.azimuthOrScanRule && fill == PanelBrightRed)
-        fill = PanelStatusFill;
-    if (chosen.erase)
-        text = fill;
-    changes_.StatusBox(chosen.text, text, fill, frame);
+    LinkStatusFacts facts = GatherLinkStatusFacts(system_.link, settings_, selector);
+    parts.ForEach([&facts](WindowPart& part) { part.AddLinkStatusFacts(facts); });
+    const LinkStatusBox box = ChooseLinkStatus(facts, {text, fill, frame});
+    changes_.StatusBox(box.text, box.colours.text, box.colours.fill, box.colours.frame);
     host_->RequestFrame();
 }
 

@@ -18,13 +18,14 @@
 #include "platform/menu_model.h"
 #include "platform/qt/framebuffer.h"
 #include "platform/qt/host_window.h"
-#include "ui/feature_seams.h"
+#include "ui/feature_dispatcher.h"
 #include "ui/image_mouse.h"
 #include "ui/input_state.h"
 #include "ui/link_window.h"
 #include "ui/live_link.h"
 #include "ui/menu_resource.h"
 #include "ui/sonar_system.h"
+#include "ui/window_part.h"
 
 namespace tarvisk {
 
@@ -75,18 +76,10 @@ class MainWindow : public ImageViewHook,
 
     // Set by the files layer when it is built in; the menu's file commands go to it.
     FileCommands* fileCommands = nullptr;
-    // Opens a playback file when the switch enters playback (the files layer sets it).
-    std::function<void()> openPlaybackFile;
-    // Panel clicks and keys beyond the source buttons (the panel input layer sets them).
-    std::function<void(MouseEventKind, Point)> onPanelMouse;
-    // Runs once per shot, on the thread that processed it.
-    std::function<void(int64_t shots)> onShot;
-    // The child windows' redraws and the peripherals' part of the mode switch.
-    std::function<void()> refreshDiagnostics, refreshOrientationWindow, onRunModeApplied;
-    // Facts about the automated scans that the link status rules need.
-    std::function<void(LinkStatusFacts&)> fillLinkStatusFacts;
-    // Dialogs and scans built by other parts of the program.
-    FeatureSeams seams;
+    // The parts built around the window hear of shots, mode switches and redraws here.
+    WindowParts parts;
+    // Dialogs and scans built by other parts of the program, by the feature they provide.
+    FeatureDispatcher features;
     // Run state of the panel, keyboard and mouse input.
     InputState input;
     PanelInput& Input() { return *panelInput_; }
@@ -102,12 +95,10 @@ class MainWindow : public ImageViewHook,
     // PanelHook
     void AdvanceActivityBlinker(bool replyArrived) override;
     void RefreshDiagnostics() override {
-        if (refreshDiagnostics)
-            refreshDiagnostics();
+        parts.ForEach([](WindowPart& part) { part.RefreshDiagnostics(); });
     }
     void RefreshOrientationWindow() override {
-        if (refreshOrientationWindow)
-            refreshOrientationWindow();
+        parts.ForEach([](WindowPart& part) { part.RefreshOrientationWindow(); });
     }
     void DrawDialMarkers() override;
     void RefreshShotReadouts() override;
@@ -172,8 +163,8 @@ class MainWindow : public ImageViewHook,
     void SetPlaybackMenuState();
     void SetLiveMenuState();
     void KeyEvent(int key, bool down);
-    // Runs an installed feature, or says that it is not available yet.
-    bool RunFeature(const std::function<void()>& feature, const char* name);
+    // Runs a registered feature, or says that it is not available yet.
+    bool RunFeature(Feature feature);
 
     SonarSystem& system_;
     SonarSettings& settings_;

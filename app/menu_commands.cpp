@@ -31,24 +31,22 @@ void MainWindow::OnCommand(int32_t id) {
             Close();
             break;
         case IdAbout:
-            if (seams.about)
-                seams.about();
-            else
+            if (!features.Run(Feature::About))
                 CmdAbout();
             break;
         case IdComPorts:
             if (live)
-                RunFeature(seams.comPorts, "Com Ports");
+                RunFeature(Feature::ComPorts);
             break;
         case IdSoundVelocity:
             CmdSoundVelocity();
             break;
         case IdUserText:
-            if (RunFeature(seams.userText, "User Text"))
+            if (RunFeature(Feature::UserText))
                 panel_->DrawUserText();
             break;
         case IdProfileSetup:
-            RunFeature(seams.profileSetup, "Profile Setup");
+            RunFeature(Feature::ProfileSetup);
             break;
         case IdXdcrUp:
         case IdXdcrDown:
@@ -68,7 +66,7 @@ void MainWindow::OnCommand(int32_t id) {
             break;
         case IdSettings:
             // The live dialog may change the frequency; the head hears of it at once.
-            if (RunFeature(seams.settings, "Settings") && live) {
+            if (RunFeature(Feature::Settings) && live) {
                 panel_->DrawFrequency();
                 settings_.ParametersChanged = 1;
             }
@@ -120,7 +118,7 @@ void MainWindow::OnCommand(int32_t id) {
             CmdOrientationModule();
             break;
         case IdRotateImage:
-            if (RunFeature(seams.rotateImage, "Rotate Sonar Image")) {
+            if (RunFeature(Feature::RotateImage)) {
                 RedrawImage();
                 panel_->DrawSectorDial();
             }
@@ -134,22 +132,20 @@ void MainWindow::OnCommand(int32_t id) {
     }
 }
 
-bool MainWindow::RunFeature(const std::function<void()>& feature, const char* name) {
-    if (feature) {
-        feature();
+bool MainWindow::RunFeature(Feature feature) {
+    if (features.Run(feature))
         return true;
-    }
-    const std::string text = std::string(name) + " is not available yet in this version.";
+    const std::string text = FeatureUnavailableText(feature);
     if (scripted)
         std::fprintf(stderr, "%s\n", text.c_str());
     else
-        host_->ShowMessage(name, text, MessageKind::Information);
+        host_->ShowMessage(FeatureName(feature), text, MessageKind::Information);
     return false;
 }
 
 void MainWindow::CmdSoundVelocity() {
     const float before = settings_.SoundVelocityMeters;
-    if (!RunFeature(seams.soundVelocity, "Sound Velocity"))
+    if (!RunFeature(Feature::SoundVelocity))
         return;
     const float after = settings_.SoundVelocityMeters;
     if (after == before || !settings_.Grid)
@@ -299,16 +295,13 @@ void MainWindow::CmdCalibrate() {
 void MainWindow::CmdAutoProfile(bool vertical) {
     if (settings_.RunMode != 0 || system_.imaging.AutoProfileRunning)
         return;
-    RunFeature(seams.autoProfile
-                   ? std::function<void()>([this, vertical] { seams.autoProfile(vertical); })
-                   : std::function<void()>(),
-               vertical ? "Auto Profile Vertical" : "Auto Profile Horizontal");
+    RunFeature(vertical ? Feature::AutoProfileVertical : Feature::AutoProfileHorizontal);
 }
 
 void MainWindow::CmdAutoAzimuth() {
     if (settings_.RunMode != 0)
         return;
-    RunFeature(seams.autoAzimuth, "Auto Azimuth");
+    RunFeature(Feature::AutoAzimuth);
 }
 
 void MainWindow::ToggleProfileGrid() {

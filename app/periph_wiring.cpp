@@ -27,9 +27,7 @@ Peripherals::Peripherals(SonarSystem& system, MainWindow& window, AcquisitionLiv
     live_.peripherals = this;
     live_.startGps = [this] { StartGps(); };
     live_.stopGps = [this] { StopGps(); };
-    window_.refreshDiagnostics = [this] { RedrawDiagnostics(); };
-    window_.refreshOrientationWindow = [this] { RedrawOrientation(); };
-    window_.onRunModeApplied = [this] { OnRunModeApplied(); };
+    window_.parts.Attach(this);
     window_.Panel().onPaintGps = [this] { ShowGpsPosition(false); };
     files_.Commands().Recorder().SetGpsSource(this);
     files_.onPlayedRecord = [this](const PlayedRecordState& record, bool gpsChanged,
@@ -69,9 +67,7 @@ Peripherals::~Peripherals() {
     files_.onPlayedRecord = nullptr;
     if (profileContext_)
         profileContext_->positionAndAttitude = nullptr;
-    window_.refreshDiagnostics = nullptr;
-    window_.refreshOrientationWindow = nullptr;
-    window_.onRunModeApplied = nullptr;
+    window_.parts.Detach(this);
     window_.Panel().onPaintGps = nullptr;
     for (ChildCanvas* canvas :
          {azimuthView_ ? azimuthView_->Canvas() : nullptr, orientationView_.data(),

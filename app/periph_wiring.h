@@ -23,7 +23,8 @@ class HeadScanWindowView;
 class Peripherals final : public LinkHooks,
                           public AcquisitionSeams,
                           public GpsView,
-                          public GpsFixSource {
+                          public GpsFixSource,
+                          public WindowPart {
   public:
     Peripherals(SonarSystem& system, MainWindow& window, AcquisitionLiveLink& link,
                 FileSession& files);
@@ -50,9 +51,13 @@ class Peripherals final : public LinkHooks,
     void ChangeAzimuth();
     void ChangeHeadId();
     void ProgramHead();
-    void OnRunModeApplied();
     void StartGps();
     void StopGps();
+    // WindowPart
+    void OnRunModeApplied() override;
+    void RefreshDiagnostics() override { RedrawDiagnostics(); }
+    void RefreshOrientationWindow() override { RedrawOrientation(); }
+
     // Profile records (and so the XYZ files) take the GPS position and the attitude from here.
     void FillProfileContexts(ShotHooks& hooks);
 

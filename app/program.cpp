@@ -21,6 +21,23 @@
 
 namespace tarvisk {
 
+// A scripted run ends once it has seen its number of shots.
+class Program::QuitAfterShots final : public WindowPart {
+  public:
+    QuitAfterShots(Program& program, HostWindow& host, int64_t limit)
+        : program_(program), host_(host), limit_(limit) {}
+    void OnShot(int64_t shots) override {
+        if (shots == limit_)
+            QMetaObject::invokeMethod(
+                &host_, [this] { program_.Quit(); }, Qt::QueuedConnection);
+    }
+
+  private:
+    Program& program_;
+    HostWindow& host_;
+    int64_t limit_;
+};
+
 Program::Program(CommandLineOptions options) : options_(std::move(options)) {}
 
 Program::~Program() {
@@ -28,6 +45,8 @@ Program::~Program() {
         link_->Stop();
     if (system_)
         system_->pipeline.SetHooks({});
+    if (window_ && quitAfter_)
+        window_->parts.Detach(quitAfter_.get());
     peripherals_.reset();
     files_.reset();
     window_.reset();
@@ -179,12 +198,8 @@ bool Program::Start(std::string& error, bool showSplash) {
     }
     if (options_.quitAfterShots > 0) {
         const int64_t limit = options_.quitAfterShots;
-        HostWindow* host = &w.Host();
-        w.onShot = [this, limit, host](int64_t n) {
-            if (n == limit)
-                QMetaObject::invokeMethod(
-                    host, [this] { Quit(); }, Qt::QueuedConnection);
-        };
+        quitAfter_ = std::make_unique<QuitAfterShots>(*this, w.Host(), limit);
+        w.parts.Attach(quitAfter_.get());
     }
     return true;
 }

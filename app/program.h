@@ -54,6 +54,8 @@ class Program {
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<FileSession> files_;
     std::unique_ptr<class Peripherals> peripherals_;
+    class QuitAfterShots;
+    std::unique_ptr<QuitAfterShots> quitAfter_;
     std::string createdFolder_;
     std::string folderProblem_;
     bool quitting_ = false;

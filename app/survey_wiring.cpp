@@ -49,7 +49,9 @@ std::string FitToStatusBox(const DrawSurface& surface, const PanelLayout& layout
 class SurveyWiring : public QObject,
                      public AutoScanUi,
                      public PlaybackWindowHooks,
-                     public FrameCaptureUi {
+                     public FrameCaptureUi,
+                     public FeatureProvider,
+                     public WindowPart {
   public:
     SurveyWiring(SonarSystem& system, MainWindow& window, AcquisitionLiveLink& link,
                  FileSession& files)
@@ -67,10 +69,9 @@ class SurveyWiring : public QObject,
     ~SurveyWiring() override {
         link_.scans = nullptr;
         files_.frameCapture = nullptr;
-        window_.fillLinkStatusFacts = nullptr;
+        window_.parts.Detach(this);
         window_.Host().onFileChosen = nullptr;
-        window_.seams.autoProfile = nullptr;
-        window_.seams.autoAzimuth = nullptr;
+        window_.features.Withdraw(this);
     }
 
     void Install(ShotHooks& hooks) {
@@ -81,25 +82,35 @@ class SurveyWiring : public QObject,
         window_.Host().onFileChosen = [this](const std::string& path) {
             scan_.OutputFolder().ChooseFileIn(path);
         };
-        SonarSettings& s = system_.settings;
-        window_.seams.autoProfile = [this, &s](bool vertical) {
-            if (s.RunMode != 0 || scan_.Running())
-                return;
-            scan_.AutoProfileVertical = vertical ? 1 : 0;
-            link_.Thread().Requests().AutoProfileScanRequest = vertical ? 1 : 2;
-        };
-        window_.seams.autoAzimuth = [this, &s] {
-            if (s.RunMode != 0)
-                return;
+        for (Feature f :
+             {Feature::AutoProfileVertical, Feature::AutoProfileHorizontal, Feature::AutoAzimuth})
+            window_.features.Register(f, this);
+        window_.parts.Attach(this);
+    }
+
+    // FeatureProvider: the automated scans start on the acquisition thread's next pass.
+    void RunFeature(Feature feature) override {
+        const SonarSettings& s = system_.settings;
+        if (s.RunMode != 0)
+            return;
+        if (feature == Feature::AutoAzimuth) {
             if (s.AzimuthDriveEnable != 1) {
                 Message("Auto-Azimuth", "Enable the azimuth drive first (Heads menu).");
                 return;
             }
             link_.Thread().Requests().AutoAzimuthDialogRequest = 1;
-        };
-        window_.fillLinkStatusFacts = [this](LinkStatusFacts& facts) {
-            facts.scanAdjustingTransducer = transducerMessage_.load();
-        };
+            return;
+        }
+        if (scan_.Running())
+            return;
+        const bool vertical = feature == Feature::AutoProfileVertical;
+        scan_.AutoProfileVertical = vertical ? 1 : 0;
+        link_.Thread().Requests().AutoProfileScanRequest = vertical ? 1 : 2;
+    }
+
+    // WindowPart
+    void AddLinkStatusFacts(LinkStatusFacts& facts) override {
+        facts.scanAdjustingTransducer = transducerMessage_.load();
     }
 
     // AutoScanUi (acquisition thread): each runs on the window thread while this one waits.

@@ -10,9 +10,9 @@ class MainWindow;
 struct ShotHooks;
 struct SonarSystem;
 
-// Builds them (owned by the window, gone with it) and plugs them into the menu seams, the
-// acquisition loop, the playback step and the pipeline hooks (set hooks.profileContext before
-// they are given to the pipeline).
+// Builds them (owned by the window, gone with it), registers the scans as the window's
+// features and plugs them into the acquisition loop, the playback step and the pipeline hooks
+// (set hooks.profileContext before they are given to the pipeline).
 void InstallSurvey(SonarSystem& system, MainWindow& window, AcquisitionLiveLink& link,
                    FileSession& files, ShotHooks& hooks);
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/draw_surface.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -31,13 +32,26 @@ struct LinkStatusFacts {
     bool azimuthDetected = false;
     bool azimuthInPosition = false;
 };
-struct LinkStatusText {
-    std::string text;
-    bool headScanColours = false;    // white on the status fill with a light grey frame
-    bool azimuthOrScanRule = false;  // a bright red fill is drawn in the status fill instead
-    bool erase = false;  // the azimuth drive is in position: the text is drawn as its fill
+struct LinkStatusColours {
+    PaletteColour text = LinkStatusShownText;
+    PaletteColour fill = LinkStatusShownFill;
+    PaletteColour frame = LinkStatusShownFrame;
+    bool operator==(const LinkStatusColours&) const = default;
 };
-LinkStatusText ChooseLinkStatusText(const LinkStatusFacts& facts);
+struct LinkStatusBox {
+    std::string text;
+    LinkStatusColours colours;
+};
+// The message and the colours it is drawn in, from the colours the loop asked for: the head
+// scan's text is white on the status fill (unless the loop erases it), a bright red fill
+// becomes the status fill for the azimuth and scan waits, and a drive in position draws its
+// text in the fill colour.
+LinkStatusBox ChooseLinkStatus(const LinkStatusFacts& facts, LinkStatusColours asked);
+
+struct HeadLink;
+// The facts the link and the settings know; the automated scans add theirs.
+LinkStatusFacts GatherLinkStatusFacts(const HeadLink& link, const SonarSettings& settings,
+                                      int32_t selector);
 
 class LinkStatusView {
   public:

@@ -180,7 +180,8 @@ TEST(ImageMouse, SideScanLineStaysLevelAndRunModeSwitchEndsIt) {
     EXPECT_EQ(rig.w->Mouse().LastTarget(), (Point{300, 200}));
     EXPECT_EQ(rig.Crop(shot), rig.ExpectedBox({300, 200}, true, {500, 200}));
 
-    rig.w->openPlaybackFile = nullptr;  // only the mode switch, no file dialog
+    // Only the mode switch, no file dialog.
+    rig.w->features.Register(Feature::PlaybackOnEntry, nullptr);
     rig.w->SelectSource(true);
     EXPECT_EQ(rig.State().MeasureMode, 0);
     EXPECT_NE(Pixel(rig.Shot(), 400, 200), Black);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -205,7 +207,8 @@ TEST(PanelClicks, FileModeAnswersOnlyItsControls) {
     SonarSettings& s = program->System().settings;
     Operator op(w);
     const PanelLayout& l = w.Panel().Layout();
-    w.openPlaybackFile = nullptr;  // no modal file dialog in a test: only the mode switch
+    // No modal file dialog in a test: only the mode switch.
+    w.features.Register(Feature::PlaybackOnEntry, nullptr);
     op.Click(Centre(l.fileButton));
     ASSERT_EQ(s.RunMode, 1);
     for (int32_t id : {IdXdcrUp, IdXdcrDown, IdAutoProfileVertical, IdAutoProfileHorizontal})
@@ -263,6 +266,12 @@ TEST(PanelClicks, ArrowKeysMoveThePointerFasterWhileHeld) {
     program->Quit();
 }
 
+// Stands in for a dialog: the change the operator would make in it.
+struct DialogStandIn final : FeatureProvider {
+    std::function<void()> change;
+    void RunFeature(Feature) override { change(); }
+};
+
 TEST(MenuCommands, DialogSeamsAndTheRedrawsAfterThem) {
     auto program = StartProgram(ScratchDir("seams"), "Grid=1\nGridMode=0\nSectorSectorSize=90\n");
     ASSERT_TRUE(program);
@@ -270,18 +279,22 @@ TEST(MenuCommands, DialogSeamsAndTheRedrawsAfterThem) {
     SonarSettings& s = program->System().settings;
 
     // The rotation moves the dial's sector with it.
-    w.seams.rotateImage = [&] { s.RotateAngle = 90.0f; };
+    DialogStandIn rotate, settings, velocity;
+    rotate.change = [&] { s.RotateAngle = 90.0f; };
+    w.features.Register(Feature::RotateImage, &rotate);
     const int32_t before = w.Panel().Limits().first;
     w.OnCommand(IdRotateImage);
     EXPECT_NE(w.Panel().Limits().first, before);
 
     // A settings change in live mode goes to the head at once.
-    w.seams.settings = [&] { s.Frequency = 700; };
+    settings.change = [&] { s.Frequency = 700; };
+    w.features.Register(Feature::Settings, &settings);
     s.ParametersChanged = 0;
     w.OnCommand(IdSettings);
     EXPECT_EQ(s.ParametersChanged, 1);
 
-    w.seams.soundVelocity = [&] { s.SoundVelocityMeters = 1450.0f; };
+    velocity.change = [&] { s.SoundVelocityMeters = 1450.0f; };
+    w.features.Register(Feature::SoundVelocity, &velocity);
     w.OnCommand(IdSoundVelocity);
     EXPECT_EQ(s.SoundVelocityMeters, 1450.0f);
     EXPECT_EQ(s.Grid, 1);
@@ -289,6 +302,8 @@ TEST(MenuCommands, DialogSeamsAndTheRedrawsAfterThem) {
     w.input.ZoomFrozen = 1;
     w.OnCommand(IdPixelZoom);
     EXPECT_EQ(w.input.ZoomFrozen, 0);
+    for (const FeatureProvider* standIn : {&rotate, &settings, &velocity})
+        w.features.Withdraw(standIn);
     program->Quit();
 }
 

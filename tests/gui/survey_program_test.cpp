@@ -69,7 +69,7 @@ TEST(SurveyProgram, ClosingWhileAScanDialogIsOpen) {
     ASSERT_TRUE(program);
     MainWindow& w = program->Window();
     ASSERT_TRUE(Pump([&] { return w.ShotCount() > 5; }, 30000));
-    ASSERT_TRUE(w.seams.autoProfile);
+    ASSERT_TRUE(w.features.Available(Feature::AutoProfileVertical));
     // Once the dialog is up, the close comes from inside its own event loop, as a timer's
     // would.
     bool closed = false;
@@ -84,7 +84,7 @@ TEST(SurveyProgram, ClosingWhileAScanDialogIsOpen) {
         closed = w.Closed();
     });
     poll.start(10);
-    w.seams.autoProfile(true);
+    w.features.Run(Feature::AutoProfileVertical);
     Pump([&] { return closed; }, 30000);
     poll.stop();
     EXPECT_EQ(dialogName, "SNAPSHOT");
@@ -138,8 +138,8 @@ TEST(SurveyProgram, ScanProductsGoToTheFolderLastChosen) {
     poll.start(10);
     w.OnCommand(IdSaveScreen);
     EXPECT_TRUE(fs::exists(chosen / "Harbour.BMP"));
-    ASSERT_TRUE(w.seams.autoProfile);
-    w.seams.autoProfile(true);
+    ASSERT_TRUE(w.features.Available(Feature::AutoProfileVertical));
+    w.features.Run(Feature::AutoProfileVertical);
     const bool written = Pump(
         [&] {
             return FilesWithExtension(chosen, ".XYZ").size() == 1 &&

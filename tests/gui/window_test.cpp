@@ -162,7 +162,8 @@ TEST(WindowRunMode, PlaybackKeepsTheLiveValuesAndGivesThemBack) {
     SonarSettings& s = program->System().settings;
     ASSERT_EQ(s.RunMode, 0);
 
-    w.openPlaybackFile = nullptr;  // no modal file dialog in a test: only the mode switch
+    // No modal file dialog in a test: only the mode switch.
+    w.features.Register(Feature::PlaybackOnEntry, nullptr);
     w.SelectSource(true);
     EXPECT_EQ(s.RunMode, 1);
     EXPECT_EQ(w.Host().windowTitle().toStdString(), "Tarvisk Digital Sonar - [No File]");
@@ -205,8 +206,9 @@ TEST(WindowClose, WritesTheIniFileWithTheLiveValues) {
     MainWindow& w = program->Window();
     SonarSettings& s = program->System().settings;
     s.Gain = 18;
-    w.OnCommand(IdGrid);           // grid off
-    w.openPlaybackFile = nullptr;  // no modal file dialog in a test: only the mode switch
+    w.OnCommand(IdGrid);  // grid off
+    // No modal file dialog in a test: only the mode switch.
+    w.features.Register(Feature::PlaybackOnEntry, nullptr);
     w.SelectSource(true);
     s.Gain = 40;  // what a played record would leave behind
     w.OnCommand(IdExit);
@@ -308,7 +310,8 @@ TEST(WindowCommands, TogglesKeepMenuAndSettingsTogether) {
     // Auto frame capture only runs in playback.
     w.OnCommand(IdAutoFrameCapture);
     EXPECT_EQ(w.AutoFrameCapture, 0);
-    w.openPlaybackFile = nullptr;  // no modal file dialog in a test: only the mode switch
+    // No modal file dialog in a test: only the mode switch.
+    w.features.Register(Feature::PlaybackOnEntry, nullptr);
     w.SelectSource(true);
     w.OnCommand(IdAutoFrameCapture);
     EXPECT_EQ(m.Text(IdAutoFrameCapture), "&Auto Frame Capture Stop...");

@@ -24,7 +24,7 @@ TEST(PortProblems, MissingThenPluggedInLater) {
     LinkStatusFacts facts;
     facts.portProblem = ProblemText(live);
     facts.headScanActive = true;
-    EXPECT_EQ(ChooseLinkStatusText(facts).text, "COM1 (" + path + ") not found");
+    EXPECT_EQ(ChooseLinkStatus(facts, {}).text, "COM1 (" + path + ") not found");
     // The clock goes on without a port.
     const std::string before = live.acquisition.Stamp().DateAndTimeText.Get();
     ASSERT_TRUE(WaitFor([&] { return live.acquisition.Stamp().DateAndTimeText.Get() != before; }));
