@@ -21,8 +21,11 @@ ComPortModel::ComPortModel(const SonarSettings& settings, const PortMap& ports,
       paths_(ports.paths) {
     for (int32_t i = 0; i < PortCount; ++i) {
         present_[i] = availability.available[i];
-        if (!present_[i])
-            deniedGroup_[i] = CheckPortAccess(paths_[i]).group;
+        if (!present_[i]) {
+            const PortAccessProblem problem = CheckPortAccess(paths_[i]);
+            denied_[i] = problem.denied;
+            deniedGroup_[i] = problem.group;
+        }
     }
 }
 
@@ -57,8 +60,11 @@ std::string ComPortModel::PortLabel(int32_t port) const {
     std::string label = PortName(port) + "  " + paths_[port];
     if (present_[port])
         return label;
-    if (!deniedGroup_[port].empty())
-        return label + "  (no permission: join group " + deniedGroup_[port] + ")";
+    if (denied_[port])
+        // Name a group only where joining it would help.
+        return deniedGroup_[port].empty()
+                   ? label + "  (no permission)"
+                   : label + "  (no permission: join group " + deniedGroup_[port] + ")";
     return label + "  (not available)";
 }
 
@@ -70,10 +76,11 @@ DialogMessages ComPortModel::MapPort(int32_t port, const std::string& path) {
     const DeviceCheck check = CheckSerialDevice(path);
     present_[port] = check.access == DeviceAccess::Usable;
     deniedGroup_[port].clear();
-    if (check.access != DeviceAccess::NoPermission)
+    denied_[port] = check.access == DeviceAccess::NoPermission;
+    if (!denied_[port])
         return {};
     const PortAccessProblem problem = CheckPortAccess(path);
-    deniedGroup_[port] = problem.group.empty() ? "dialout" : problem.group;
+    deniedGroup_[port] = problem.group;
     return {{"ComPort Setup",
              problem.message.empty() ? "No permission to open " + path + "." : problem.message}};
 }

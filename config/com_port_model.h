@@ -60,7 +60,8 @@ class ComPortModel {
     std::array<std::string, PortCount> paths_;
     std::array<bool, PortCount> mapped_{};
     std::array<bool, PortCount> present_{};
-    std::array<std::string, PortCount> deniedGroup_{};  // set when the user may not open it
+    std::array<bool, PortCount> denied_{};  // the device is there but the user may not open it
+    std::array<std::string, PortCount> deniedGroup_{};  // a group that would let the user in
 };
 
 }  // namespace tarvisk

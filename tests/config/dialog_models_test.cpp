@@ -1,6 +1,9 @@
 // The setup dialogs' logic without widgets: working copies, spin steps, what "Ok" stores and
 // which warning a bad value gets.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -377,6 +380,33 @@ TEST(ComPortSetup, SamePortOnlyMattersWithGps) {
     EXPECT_TRUE(available.gpsPortUsable);
     EXPECT_EQ(GpsBaudText(5), "(115200,N,8,1)");
     EXPECT_EQ(GpsBaudText(9), "(4800,N,8,1)");
+}
+
+// A device whose mode gives its group nothing: the label must not send the user to a group
+// that would not let them in either. Run as an unprivileged user (root opens anything).
+TEST(ComPortSetup, DeniedDeviceNamesNoGroupThatWouldNotHelp) {
+    char path[] = "/tmp/tarvisk-com-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    chmod(path, geteuid() == 0 ? 0600 : 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        SonarSettings s;
+        PortMap ports;
+        PortAvailability available;
+        ComPortModel m(s, ports, available);
+        m.MapPort(2, path);
+        const std::string label = m.PortLabel(2);
+        _exit(label == std::string("COM3  ") + path + "  (no permission)" ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    unlink(path);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(ComPortSetup, MappingAPortChecksTheDevice) {
