@@ -135,8 +135,8 @@ TEST(LiveLink, SoakOfTenThousandShotsLosesNothing) {
 
 // Seconds pass every 40 ms here, so the whole no-data sequence takes well under a second.
 TEST(LiveLink, SilenceShowsNoDataOnlyAfterTwoSecondsThenResendsEachSecond) {
+    FastClock clock(40);  // outlives the link, whose thread reads it
     LiveLink live;
-    FastClock clock(40);
     live.acquisition.SetClock(&clock);
     ASSERT_TRUE(live.StartSimulator());
     live.simulator.SetSilent(true);
@@ -167,8 +167,8 @@ TEST(LiveLink, SilenceShowsNoDataOnlyAfterTwoSecondsThenResendsEachSecond) {
 }
 
 TEST(LiveLink, HoldStopsPollingAndResending) {
+    FastClock clock(20);  // outlives the link, whose thread reads it
     LiveLink live;
-    FastClock clock(20);
     live.acquisition.SetClock(&clock);
     live.settings.Hold = 1;
     ASSERT_TRUE(live.StartSimulator());
@@ -187,8 +187,8 @@ TEST(LiveLink, HoldStopsPollingAndResending) {
 // The far end closes halfway through a reply (a USB adapter pulled out). The link shows no
 // data as for a silent head, stays cheap, and picks up the new line at the same path.
 TEST(LiveLink, VanishedPortIsDetectedAndANewLineAtTheSamePathRecovers) {
+    FastClock clock(50);  // outlives the link, whose thread reads it
     LiveLink live;
-    FastClock clock(50);
     live.acquisition.SetClock(&clock);
     ASSERT_TRUE(live.StartSimulator());
     ASSERT_TRUE(live.StartLink());

@@ -14,8 +14,8 @@ std::string ProblemText(LiveLink& live) {
 }
 
 TEST(PortProblems, MissingThenPluggedInLater) {
+    FastClock clock(50);  // outlives the link, whose thread reads it
     LiveLink live;
-    FastClock clock(50);
     live.acquisition.SetClock(&clock);
     const std::string path = live.options.linkPath;
     EXPECT_FALSE(live.acquisition.OpenHeadPort(0, path));
@@ -35,8 +35,8 @@ TEST(PortProblems, MissingThenPluggedInLater) {
 }
 
 TEST(PortProblems, BusyUntilTheOtherProgramLetsGo) {
+    FastClock clock(50);  // outlives the link, whose thread reads it
     LiveLink live;
-    FastClock clock(50);
     live.acquisition.SetClock(&clock);
     ASSERT_TRUE(live.StartSimulator());
     auto other = std::make_unique<SerialPort>();
@@ -51,8 +51,8 @@ TEST(PortProblems, BusyUntilTheOtherProgramLetsGo) {
 
 // The link is moved to another simulator while the first still runs: the program follows it.
 TEST(PortProblems, FollowsALinkMovedToAnotherDevice) {
+    FastClock clock(50);  // outlives the link, whose thread reads it
     LiveLink live;
-    FastClock clock(50);
     live.acquisition.SetClock(&clock);
     ASSERT_TRUE(live.StartSimulator());
     ASSERT_TRUE(live.StartLink());
@@ -67,8 +67,8 @@ TEST(PortProblems, FollowsALinkMovedToAnotherDevice) {
 // A link left to a terminal that was given back (its owner killed) is never followed once the
 // number has been handed to someone else.
 TEST(PortProblems, NoStrangersTerminalThroughAStaleLink) {
+    FastClock clock(50);  // outlives the link, whose thread reads it
     LiveLink live;
-    FastClock clock(50);
     live.acquisition.SetClock(&clock);
     auto head = std::make_unique<PseudoTerminal>();
     ASSERT_TRUE(head->Open(false, false));
