@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "platform/number_locale.h"
 #include "ui/command_line_options.h"
 
 namespace tarvisk::testing {
@@ -24,6 +25,7 @@ inline QApplication& App() {
     static QApplication* app = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         auto* a = new QApplication(argc, argv);
+        UsePointAsDecimalMark();  // as the program does right after its application object
         InitTarviskResources();
         QApplication::setStyle(QStringLiteral("Fusion"));
         return a;
