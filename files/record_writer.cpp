@@ -12,6 +12,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/named_file.h"
+
 namespace tarvisk {
 
 struct RecordWriter::Shared {
@@ -145,20 +147,6 @@ void RunWriter(std::shared_ptr<RecordWriter::Shared> shared) {
         s.done.store(true, std::memory_order_release);
     }
     s.finished.notify_all();
-}
-
-const char* FileKind(mode_t mode) {
-    if (S_ISFIFO(mode))
-        return "a FIFO";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    return "a special file";
 }
 
 }  // namespace
@@ -312,7 +300,7 @@ std::string NonRegularFileText(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode))
         return {};
-    return path + " is " + FileKind(st.st_mode) + ", not a sonar data file.";
+    return path + " is " + NonRegularFileKind(st.st_mode) + ", not a sonar data file.";
 }
 
 }  // namespace tarvisk
