@@ -3,6 +3,7 @@
 set -e
 PACKAGES="build-essential cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+  libgdal-dev libproj-dev gdal-bin python3
   xvfb xauth imagemagick xdotool
   dpkg-dev debhelper ccache file lintian desktop-file-utils appstream shared-mime-info man-db
   locales"
