@@ -677,6 +677,19 @@ void StatusPanel::DrawLabels() {
 }
 
 void StatusPanel::PaintAll() {
+    PaintPanel();
+    // The picture's lock comes before the surface's, as on the shot path: the surface's
+    // lock is not held here.
+    CopyImageToWindow();
+    std::lock_guard lock(surface_.Mutex());
+    DrawGridLabel();
+    if (settings_.PixelZoom == 1)
+        RefreshMagnifier();
+    const Size client = surface_.ClientSize();
+    Repaint({0, 0, client.width, client.height});
+}
+
+void StatusPanel::PaintPanel() {
     std::lock_guard lock(surface_.Mutex());
     const Size client = surface_.ClientSize();
     surface_.FillRect({0, 0, client.width, client.height}, PanelDarkGrey);
@@ -724,11 +737,6 @@ void StatusPanel::PaintAll() {
     }
     RedrawDateTime();
     ClearActivityMark();
-    CopyImageToWindow();
-    DrawGridLabel();
-    if (settings_.PixelZoom == 1)
-        RefreshMagnifier();
-    Repaint({0, 0, client.width, client.height});
 }
 
 }  // namespace tarvisk

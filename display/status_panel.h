@@ -112,6 +112,8 @@ class StatusPanel {
     void DrawColourBar();
 
   private:
+    // Everything but the picture, its grid label and the magnifier, under the surface lock.
+    void PaintPanel();
     void ShadowText(int32_t x, int32_t y, std::string_view text, PaletteColour colour,
                     PaletteColour shadow, TextFont font);
     void DrawArrow(const Rect& at, ArrowDirection dir, ArrowLook look);
