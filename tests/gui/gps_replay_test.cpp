@@ -93,7 +93,8 @@ QImage FreshField(Framebuffer& window, const std::string& position, int32_t age,
 // Live with the replay at 115200 baud (the first positions come within a second or two),
 // recording; `until` says when enough was seen.
 void RunLive(const Case& c, const std::filesystem::path& dir, const std::string& ksd,
-             const std::function<bool(SonarSystem&)>& until, std::string& shown) {
+             const std::function<bool(SonarSystem&)>& until, std::string& shown,
+             std::set<std::string>& shownWhileRecording) {
     CommandLineOptions o = OptionsFor(dir / "TARVISK.INI");
     o.ports.clear();
     o.simulate = true;
@@ -107,7 +108,15 @@ void RunLive(const Case& c, const std::filesystem::path& dir, const std::string&
     ASSERT_TRUE(Pump([&] { return until(sys); }, 30000)) << c.file;
     shown = Position(sys);
     const int64_t shots = program->Window().ShotCount();
-    ASSERT_TRUE(Pump([&] { return program->Window().ShotCount() > shots + 10; }, 30000));
+    // A loaded machine may take more than a second for the shots: the receiver's next position
+    // is then the one recorded, so every position shown meanwhile counts.
+    shownWhileRecording.insert(shown);
+    ASSERT_TRUE(Pump(
+        [&] {
+            shownWhileRecording.insert(Position(sys));
+            return program->Window().ShotCount() > shots + 10;
+        },
+        30000));
     program->Quit();
 }
 
@@ -153,8 +162,10 @@ TEST_P(GpsReplay, PositionShownRecordedAndPlayedBack) {
     const std::string ksd = (dir / "GPS.KSD").string();
 
     std::string shown;
+    std::set<std::string> shownWhileRecording;
     RunLive(
-        c, dir, ksd, [](SonarSystem& sys) { return ValidPosition(Position(sys)); }, shown);
+        c, dir, ksd, [](SonarSystem& sys) { return ValidPosition(Position(sys)); }, shown,
+        shownWhileRecording);
     if (HasFatalFailure())
         return;
     EXPECT_TRUE(capture.texts.count(shown)) << c.file << ": \"" << shown << "\"";
@@ -168,7 +179,7 @@ TEST_P(GpsReplay, PositionShownRecordedAndPlayedBack) {
         if (ValidPosition(text)) {
             EXPECT_TRUE(capture.texts.count(text)) << c.file << ": \"" << text << "\"";
         }
-        withShown += text == shown;
+        withShown += shownWhileRecording.count(text) != 0;
     }
     EXPECT_GT(withShown, 0) << c.file;
 

@@ -2,6 +2,7 @@
 // Shared set-up of the offscreen window tests: one QApplication for the whole suite, a
 // scratch folder per test, INI files written from a few keys.
 
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -46,7 +47,10 @@ inline bool Pump(const std::function<bool()>& done, int milliseconds) {
 }
 
 inline std::filesystem::path ScratchDir(const std::string& name) {
-    auto dir = std::filesystem::temp_directory_path() / ("tarvisk_gui_" + name);
+    // One per process: ctest runs each test in its own process, several at once, and the
+    // tests of one fixture (or two checkouts on one machine) must not share files.
+    auto dir = std::filesystem::temp_directory_path() /
+               ("tarvisk_gui_" + name + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
