@@ -92,7 +92,34 @@ void Framebuffer::DrawRect(const Rect& r, PaletteColour pen, PaletteColour fill)
     FillRect({r.right - 1, r.top, r.right, r.bottom}, pen);
 }
 
+void Framebuffer::Blit(const Stamp& stamp, int32_t x, int32_t y, QRgb pen, QRgb fill,
+                       const Rect* clip) {
+    Rect bounds{0, 0, size_.width, size_.height};
+    if (clip)
+        bounds = {std::max(bounds.left, clip->left), std::max(bounds.top, clip->top),
+                  std::min(bounds.right, clip->right), std::min(bounds.bottom, clip->bottom)};
+    const int32_t left = x + stamp.left, top = y + stamp.top;
+    const int32_t x0 = std::max(left, bounds.left), x1 = std::min(left + stamp.width, bounds.right);
+    const int32_t y0 = std::max(top, bounds.top), y1 = std::min(top + stamp.height, bounds.bottom);
+    for (int32_t py = y0; py < y1; ++py) {
+        QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(py));
+        const uint8_t* mask = stamp.mask.data() + static_cast<ptrdiff_t>(py - top) * stamp.width;
+        for (int32_t px = x0; px < x1; ++px) {
+            const uint8_t m = mask[px - left];
+            if (m != 0)
+                row[px] = m == 2 ? fill : pen;
+        }
+    }
+}
+
 void Framebuffer::DrawEllipse(const Rect& r, PaletteColour pen, PaletteColour fill) {
+    std::lock_guard lock(mutex_);
+    if (const Stamp* stamp =
+            stamps_.Ellipse(r.Width(), r.Height(), pen != NoColour, fill != NoColour)) {
+        Blit(*stamp, r.left, r.top, pen == NoColour ? 0 : Rgb(pen),
+             fill == NoColour ? 0 : Rgb(fill), nullptr);
+        return;
+    }
     QPainter p(&image_);
     p.setPen(pen == NoColour ? QPen(Qt::NoPen) : QPen(QColor(Rgb(pen))));
     p.setBrush(fill == NoColour ? QBrush(Qt::NoBrush) : QBrush(QColor(Rgb(fill))));
@@ -144,23 +171,34 @@ void Framebuffer::SetPixel(Point q, PaletteColour colour) {
     reinterpret_cast<QRgb*>(image_.scanLine(q.y))[q.x] = Rgb(colour);
 }
 
+const QFontMetrics& Framebuffer::Metrics(TextFont font) const {
+    return font == TextFont::System ? systemMetrics_
+           : font == TextFont::Gui  ? guiMetrics_
+                                    : defaultMetrics_;
+}
+
 void Framebuffer::DrawText(int32_t x, int32_t y, std::string_view text, PaletteColour colour,
                            TextFont font, const Rect* clip) {
+    std::lock_guard lock(mutex_);
+    if (const Stamp* stamp =
+            stamps_.Text(text, Font(font), Metrics(font), static_cast<int32_t>(font))) {
+        Blit(*stamp, x, y, Rgb(colour), 0, clip);
+        return;
+    }
     QPainter p(&image_);
     if (clip)
         p.setClipRect(QRect(clip->left, clip->top, clip->Width(), clip->Height()));
     p.setFont(Font(font));
     p.setPen(QColor(Rgb(colour)));
-    const QFontMetrics& m = font == TextFont::System ? systemMetrics_
-                            : font == TextFont::Gui  ? guiMetrics_
-                                                     : defaultMetrics_;
-    p.drawText(x, y + m.ascent(), ToQString(text));
+    p.drawText(x, y + Metrics(font).ascent(), ToQString(text));
 }
 
 Size Framebuffer::TextExtent(std::string_view text, TextFont font) const {
-    const QFontMetrics& m = font == TextFont::System ? systemMetrics_
-                            : font == TextFont::Gui  ? guiMetrics_
-                                                     : defaultMetrics_;
+    std::lock_guard lock(mutex_);
+    if (const Stamp* stamp =
+            stamps_.Text(text, Font(font), Metrics(font), static_cast<int32_t>(font)))
+        return stamp->extent;
+    const QFontMetrics& m = Metrics(font);
     return {m.horizontalAdvance(ToQString(text)), m.height()};
 }
 
@@ -206,23 +244,18 @@ void Framebuffer::DrawLogo(const Rect& target) {
 void Framebuffer::RequestRepaint(const Rect& area) {
     const Rect clipped{std::max(area.left, 0), std::max(area.top, 0),
                        std::min(area.right, size_.width), std::min(area.bottom, size_.height)};
-    if (clipped.Width() > 0 && clipped.Height() > 0) {
+    {
         std::lock_guard lock(dirtyMutex_);
-        if (dirty_.Width() <= 0 || dirty_.Height() <= 0)
-            dirty_ = clipped;
-        else
-            dirty_ = {std::min(dirty_.left, clipped.left), std::min(dirty_.top, clipped.top),
-                      std::max(dirty_.right, clipped.right),
-                      std::max(dirty_.bottom, clipped.bottom)};
+        dirty_.Add(clipped);
     }
     if (onRepaint)
         onRepaint(area);
 }
 
-Rect Framebuffer::TakeDirty() {
+DirtyRects Framebuffer::TakeDirty() {
     std::lock_guard lock(dirtyMutex_);
-    const Rect taken = dirty_;
-    dirty_ = {0, 0, 0, 0};
+    const DirtyRects taken = dirty_;
+    dirty_.Clear();
     return taken;
 }
 

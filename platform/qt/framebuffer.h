@@ -10,7 +10,9 @@
 #include <functional>
 #include <mutex>
 
+#include "platform/dirty_rects.h"
 #include "platform/draw_surface.h"
+#include "platform/qt/stamp_cache.h"
 
 namespace tarvisk {
 
@@ -47,7 +49,7 @@ class Framebuffer final : public DrawSurface {
     std::function<void()> beforeRead;
 
     // The areas asked to be repainted since the last call (empty when none).
-    Rect TakeDirty();
+    DirtyRects TakeDirty();
     // Copies `area` of the pixels with `painter` (the widget's paint event).
     void PaintArea(QPainter& painter, const QRect& area) const;
 
@@ -57,16 +59,20 @@ class Framebuffer final : public DrawSurface {
 
   private:
     QRgb Rgb(PaletteColour c) const;
+    const QFontMetrics& Metrics(TextFont font) const;
+    // Sets the stamp's pixels with its origin at (x, y), inside `clip` and the image.
+    void Blit(const Stamp& stamp, int32_t x, int32_t y, QRgb pen, QRgb fill, const Rect* clip);
 
     mutable std::recursive_mutex mutex_;
     std::mutex dirtyMutex_;
-    Rect dirty_{0, 0, 0, 0};
+    DirtyRects dirty_;
     Size size_;
     QImage image_;
     QImage logo_;
     PaletteTable palette_{};
     QFont defaultFont_, systemFont_, guiFont_;
     QFontMetrics defaultMetrics_, systemMetrics_, guiMetrics_;
+    mutable StampCache stamps_;
 };
 
 }  // namespace tarvisk

@@ -83,9 +83,11 @@ FramebufferView::FramebufferView(Framebuffer& framebuffer, QWidget* parent)
 }
 
 void FramebufferView::paintEvent(QPaintEvent* event) {
-    // Only the exposed area is copied, straight from the framebuffer under its lock.
+    // Only the exposed rectangles are copied, straight from the framebuffer under its lock;
+    // their bounding box may span the window.
     QPainter painter(this);
-    framebuffer_.PaintArea(painter, event->rect());
+    for (const QRect& area : event->region())
+        framebuffer_.PaintArea(painter, area);
 }
 
 void FramebufferView::mouseMoveEvent(QMouseEvent* event) {
@@ -140,8 +142,7 @@ HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
     scheduler_.onFlush = [this] {
         if (beforeFrame)
             beforeFrame();
-        const Rect r = framebuffer_.TakeDirty();
-        if (r.Width() > 0 && r.Height() > 0)
+        for (const Rect& r : framebuffer_.TakeDirty())
             view_->update(r.left, r.top, r.Width(), r.Height());
     };
     layout()->setSizeConstraint(QLayout::SetFixedSize);
