@@ -22,32 +22,28 @@ void TimedSend::TransmitCommand(const SwitchCommand& frame) {
     const int32_t sendDelay = settings_.SendDelay;
     if (sendDelay > 0)
         PauseMicroseconds(int64_t{sendDelay} * 1000);
-    // From here every wait spins: under load a sleeper wakes tens of milliseconds late, the
-    // flush then throws away the start of the head's answer and the link stalls.
+    // From here every wait ends on time: a late flush throws away the start of the head's
+    // answer and the link stalls. The waits sleep their bulk and spin a margin that follows
+    // how late this thread's sleeps come back (a whole spun sequence cost 3 ms of a core a shot
+    // and, without real-time priority, kept no better time under load than sleeping).
     // The sending thread is raised once and stays raised: switching scheduling classes on
     // every shot would cost it its place among the ordinary threads each time.
-    if (timing_.raisePriority && raisedThread_ != std::this_thread::get_id()) {
+    if (raisedThread_ != std::this_thread::get_id()) {
         raisedThread_ = std::this_thread::get_id();
-        const RaisedPriority raised = priority_.Raise();
-        punctualWakeUps_ = raised == RaisedPriority::RealTime;
-        if (raised == RaisedPriority::None && !priorityNoticeGiven.exchange(true)) {
-            std::fprintf(stderr,
-                         "tarvisk: the head line's send runs at normal priority (%s); under heavy "
-                         "load its timing may stretch. Allow real-time scheduling (CAP_SYS_NICE or "
-                         "an rtprio limit) to keep it.\n",
-                         priority_.Refusal().c_str());
-        }
+        PunctualWait::TightenTimerSlack();
+        if (timing_.raisePriority)
+            ReportPriority(priority_.Raise());
     }
     bool ok = port_.SetRts(true);
-    Wait(timing_.rtsLeadMicroseconds);
+    wait_.Wait(timing_.rtsLeadMicroseconds);
     const int64_t written = MonotonicMicroseconds();
     ok = port_.Write(frame.data(), frame.size()) == static_cast<int64_t>(frame.size()) && ok;
-    ok = port_.DrainSpinning(frame.size(), punctualWakeUps_) && ok;
+    ok = port_.DrainSpinning(frame.size(), true) && ok;
     const int64_t drained = MonotonicMicroseconds();
-    Wait(timing_.rtsHoldMicroseconds);
+    wait_.Wait(timing_.rtsHoldMicroseconds);
     ok = port_.SetRts(false) && ok;
     last_.rtsHoldMicroseconds = MonotonicMicroseconds() - drained;
-    Wait(int64_t{settings_.TxDelay} * 100 + 500);
+    wait_.Wait(int64_t{settings_.TxDelay} * 100 + 500);
     // The frame is drained, so only input is left to discard. An output flush would do nothing
     // on a real port but, on a pseudo-terminal, drop a frame the far end has not read yet.
     ok = port_.PurgeInput() && ok;
@@ -59,13 +55,14 @@ void TimedSend::TransmitCommand(const SwitchCommand& frame) {
     lastFailed_ = !ok;
 }
 
-void TimedSend::Wait(int64_t microseconds) const {
-    // A real-time thread is woken on time whatever else runs, so it sleeps the bulk of a wait
-    // and spins only its end; any other thread spins all of it, or load would stretch it.
-    if (punctualWakeUps_)
-        PauseMicroseconds(microseconds);
-    else
-        DelayMicroseconds(microseconds);
+void TimedSend::ReportPriority(RaisedPriority raised) {
+    if (raised != RaisedPriority::None || priorityNoticeGiven.exchange(true))
+        return;
+    std::fprintf(stderr,
+                 "tarvisk: the head line's send runs at normal priority (%s); under heavy "
+                 "load its timing may stretch. Allow real-time scheduling (CAP_SYS_NICE or "
+                 "an rtprio limit) to keep it.\n",
+                 priority_.Refusal().c_str());
 }
 
 }  // namespace tarvisk

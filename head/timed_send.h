@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "head/command_line.h"
+#include "platform/delay.h"
 #include "platform/serial_port.h"
 #include "platform/thread_priority.h"
 #include "settings/sonar_settings.h"
@@ -44,7 +45,7 @@ class TimedSend : public CommandLine {
     bool LastSendFailed() const { return lastFailed_; }
 
   private:
-    void Wait(int64_t microseconds) const;
+    void ReportPriority(RaisedPriority raised);
 
     SerialPort& port_;
     const SonarSettings& settings_;
@@ -53,7 +54,7 @@ class TimedSend : public CommandLine {
     SendTimes worst_{};
     SendPriority priority_;
     std::thread::id raisedThread_{};
-    bool punctualWakeUps_ = false;  // the sending thread runs at real-time priority
+    PunctualWait wait_;
     uint64_t sent_ = 0;
     bool lastFailed_ = false;
 };

@@ -176,6 +176,15 @@ TEST(Delay, WaitsAtLeastTheTimeAskedForAndNotMuchMore) {
         // its core for tens of milliseconds.
         EXPECT_LT(took, us + 1000000);
     }
+    // The send's waits: slept and spun, never shorter than asked, the spin kept in bounds.
+    PunctualWait wait;
+    for (int64_t us : {0, 100, 1500, 200, 1500, 3000, 1500}) {
+        const int64_t t0 = MonotonicMicroseconds();
+        wait.Wait(us);
+        EXPECT_GE(MonotonicMicroseconds() - t0, us);
+        EXPECT_GE(wait.MarginMicroseconds(), PunctualWait::MinMarginMicroseconds);
+        EXPECT_LE(wait.MarginMicroseconds(), PunctualWait::MaxMarginMicroseconds);
+    }
 }
 
 struct ProbeCase {
