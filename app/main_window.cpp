@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QMessageBox>
 #include <QStyle>
 #include <QThread>
 #include <chrono>
@@ -12,6 +13,7 @@
 #include "config/ini_settings.h"
 #include "files/file_commands.h"
 #include "head/link_status.h"
+#include "ui/menu_state.h"
 #include "ui/panel_input.h"
 
 namespace tarvisk {
@@ -37,13 +39,6 @@ namespace {
 
 // On top of the recorder's own few seconds: closing ends in well under ten whatever the disk.
 constexpr std::chrono::milliseconds SettingsSaveWait{3000};
-
-PaletteTable ToPaletteTable(const ColourTable& colours) {
-    PaletteTable t{};
-    for (size_t i = 0; i < t.size(); ++i)
-        t[i] = (uint32_t(colours[i].r) << 16) | (uint32_t(colours[i].g) << 8) | colours[i].b;
-    return t;
-}
 
 }  // namespace
 
@@ -71,8 +66,12 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
                                                panel_->Layout(), *panelInputView_);
     panelInputView_->onRepeat = [this] { panelInput_->RepeatTick(); };
     panel_->WatchGridLabelBlockers(&system_.link.AzimuthExchangePending);
+    drawing_ = std::make_unique<WindowDrawing>(system_, link_, *panel_, *framebuffer_, *this);
+    commands_ =
+        std::make_unique<MenuCommands>(system_, link_, menu_, *panel_, *this, *drawing_, *this);
 
-    ApplyMenuStateFromSettings();
+    ApplyMenuStateFromSettings(menu_, settings_);
+    panelInput_->ApplyModeMenuState();
     ProbePorts(settings_, system_.ports.paths, system_.portAvailability);
 
     host_->onCommand = [this](int32_t id) { OnCommand(id); };
@@ -112,120 +111,11 @@ MainWindow::~MainWindow() {
     link_.Stop();
 }
 
-void MainWindow::ApplyMenuStateFromSettings() {
-    const SonarSettings& s = settings_;
-    for (int32_t id = IdColourFirst; id <= IdColourLast; ++id)
-        menu_.Check(id, id == IdColourFirst + s.Colors);
-    menu_.Check(IdGrid, s.Grid != 0);
-    menu_.Check(IdMeters, s.Units == Metres);
-    menu_.Check(IdFeet, s.Units == Feet);
-    menu_.Check(IdPixelZoom, s.PixelZoom == 1);
-    const bool profileGrid = s.ProfileGrid == 1;
-    menu_.Check(IdProfileGrid, profileGrid);
-    menu_.Enable(IdZeroDown, profileGrid);
-    menu_.SetText(IdXdcrUp, profileGrid ? "&Aft" : "&Up");
-    menu_.SetText(IdXdcrDown, profileGrid ? "&Fwd" : "&Down");
-    menu_.Check(IdXdcrUp, s.Xdcr == XdcrUp);
-    menu_.Check(IdXdcrDown, s.Xdcr != XdcrUp);
-    // The check mark shows the inverse of ZeroDown.
-    menu_.Check(IdZeroDown, s.ZeroDown == 0);
-    menu_.Check(IdOnWhenMinimized, s.OnWhenMinimized == 1);
-    for (int32_t id = IdProfileModeFirst; id <= IdProfileModeLast; ++id)
-        menu_.Check(id, id == IdProfileModeFirst + s.Profile);
-    menu_.SetText(IdSonarHead, "Disable &Sonar Head");
-    menu_.Enable(IdSonarHead, false);
-    const bool live = s.RunMode == 0;
-    if (s.AzimuthDriveEnable) {
-        menu_.SetText(IdAzimuthDrive, "Disable &Azimuth Drive");
-        for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
-            menu_.Enable(id, live);
-    } else {
-        menu_.SetText(IdAzimuthDrive, "Enable &Azimuth Drive");
-        for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
-            menu_.Enable(id, false);
-    }
-    menu_.Check(IdSimulateAzimuth, s.SimulateAzimuthDrive == 1);
-    menu_.SetText(IdOrientationModule, s.EnableOrientationModule ? "Disable &Orientation Module"
-                                                                 : "Enable &Orientation Module");
-    if (panelInput_)
-        panelInput_->ApplyModeMenuState();
-}
-
 void MainWindow::Show() {
-    ApplyColourTable();
-    ClearImageAndHistory();
+    drawing_->ApplyColourTable();
+    drawing_->ClearImageAndHistory();
     host_->show();
     panel_->PaintAll();
-}
-
-void MainWindow::ApplyColourTable() {
-    system_.palette.ApplyColourTable(settings_.Colors);
-    framebuffer_->SetPalette(ToPaletteTable(system_.palette.Colours()));
-    panel_->DrawColourBar();
-    panel_->CopyImageToWindow();
-    if (settings_.PixelZoom == 1)
-        panel_->RefreshMagnifier();
-}
-
-void MainWindow::RedrawImage() {
-    system_.drawing.RedrawImage();
-}
-
-void MainWindow::GridRedraw() {
-    system_.image.DrawBusy = 1;
-    system_.drawing.DrawGrid();
-    system_.image.DrawBusy = 0;
-}
-
-void MainWindow::ClearImageAndHistory() {
-    if (settings_.RunMode == 0 && link_.Running()) {
-        // The acquisition thread decodes into the echo line without the image lock: it
-        // clears its own shot data before the next shot.
-        system_.imaging.HistoryClearRequest = 1;
-        return;
-    }
-    const bool keepList = settings_.RunMode == 1 && fileCommands && fileCommands->PlaybackRunning();
-    system_.drawing.ClearImageAndHistory(system_.link.Shot.EchoLine, system_.history, keepList);
-    system_.imaging.HistoryClearRequest = 0;
-}
-
-void MainWindow::RedrawPlaybackStrip() {
-    if (settings_.RunMode != 1)
-        return;
-    panel_->DrawPlaybackSpeed();
-    panel_->DrawSpeedArrow(false, false);
-    panel_->DrawSpeedArrow(true, false);
-    panel_->DrawReverse();
-}
-
-void MainWindow::SetPlaybackMenuState() {
-    menu_.Enable(IdPlayback, true);
-    menu_.Enable(IdCopy, true);
-    menu_.Enable(IdRecord, false);
-    // Both automated profile scans need the head; a greyed item says so better than a
-    // command that does nothing.
-    for (int32_t id : {IdXdcrUp, IdXdcrDown, IdComPorts, IdOnWhenMinimized, IdHeadScan, IdCalibrate,
-                       IdAutoProfileVertical, IdAutoProfileHorizontal, IdChangeAzimuth,
-                       IdSimulateAzimuth, IdAutoAzimuth})
-        menu_.Enable(id, false);
-    menu_.Enable(IdAutoFrameCapture, true);
-}
-
-void MainWindow::SetLiveMenuState() {
-    menu_.Enable(IdPlayback, false);
-    menu_.Enable(IdCopy, false);
-    menu_.Enable(IdRecord, true);
-    for (int32_t id : {IdOnWhenMinimized, IdHeadScan, IdCalibrate, IdAutoProfileVertical,
-                       IdAutoProfileHorizontal})
-        menu_.Enable(id, true);
-    // A held head keeps its transducer position.
-    menu_.Enable(IdXdcrUp, settings_.Hold == 0);
-    menu_.Enable(IdXdcrDown, settings_.Hold == 0);
-    // The drive's items follow the drive: enabled items that do nothing would mislead.
-    const bool drive = settings_.AzimuthDriveEnable != 0;
-    for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
-        menu_.Enable(id, drive);
-    menu_.Enable(IdAutoFrameCapture, false);
 }
 
 void MainWindow::ApplyRunMode() {
@@ -247,7 +137,7 @@ void MainWindow::ApplyRunMode() {
         // 3. The live values are kept aside while records overwrite them.
         panel_->DrawStatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
         system_.liveCopy = SaveLiveCopy(settings_);
-        SetPlaybackMenuState();
+        SetPlaybackMenuState(menu_);
         if (!(fileCommands && fileCommands->PlaybackRunning())) {
             const std::string title = std::string(WindowTitle) + " - [No File]";
             host_->SetTitle(title);
@@ -258,7 +148,7 @@ void MainWindow::ApplyRunMode() {
         RestoreLiveCopy(settings_, system_.liveCopy);
         settings_.ProfileRequest = settings_.Profile.Get();
         panel_->DrawRangeReadout();
-        SetLiveMenuState();
+        SetLiveMenuState(menu_, settings_);
         link_.Start();
         menu_.Enable(IdComPorts, true);
         host_->SetTitle(WindowTitle);
@@ -268,8 +158,8 @@ void MainWindow::ApplyRunMode() {
         lastRunMode_ = settings_.RunMode;
         settings_.PreviousRunMode = settings_.RunMode.Get();
         panel_->PaintAll();
-        ClearImageAndHistory();
-        RedrawImage();
+        drawing_->ClearImageAndHistory();
+        drawing_->RedrawImage();
     }
     // 6. The playback slider exists only in playback.
     if (playback) {
@@ -321,6 +211,11 @@ void MainWindow::Warn(const std::string& title, const std::string& text) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     else
         host_->ShowMessage(title, text, MessageKind::Warning);
+}
+
+void MainWindow::ShowAbout(std::string_view title, std::string_view text) {
+    QMessageBox::about(host_.get(), QString::fromUtf8(title.data(), qsizetype(title.size())),
+                       QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 void MainWindow::Close() {

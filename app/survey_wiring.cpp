@@ -233,7 +233,7 @@ class SurveyWiring : public QObject,
             surface.FillRect(a, PanelDarkGrey);
         }
         surface.RequestRepaint(a);
-        window_.RedrawPlaybackStrip();
+        window_.Drawing().RedrawPlaybackStrip();
     }
     // The busy pointer shows while the file is written. The numbered name is a new file,
     // never one that is there already.
