@@ -69,6 +69,8 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     drawing_ = std::make_unique<WindowDrawing>(system_, link_, *panel_, *framebuffer_, *this);
     commands_ =
         std::make_unique<MenuCommands>(system_, link_, menu_, *panel_, *this, *drawing_, *this);
+    modeSwitch_ = std::make_unique<ModeSwitch>(system_, link_, menu_, *panel_, *this, *drawing_,
+                                               *this, *mouse_, *panelInput_);
 
     ApplyMenuStateFromSettings(menu_, settings_);
     panelInput_->ApplyModeMenuState();
@@ -116,94 +118,6 @@ void MainWindow::Show() {
     drawing_->ClearImageAndHistory();
     host_->show();
     panel_->PaintAll();
-}
-
-void MainWindow::ApplyRunMode() {
-    const bool playback = settings_.RunMode == 1;
-    // 1. Counters and modes that belong to the old source.
-    link_.ResetNoDataCounters();
-    panel_->State().ReverseAvailable = 0;
-    panel_->State().Reverse = 0;
-    mouse_->EndMeasurement();
-    // An entry typed for the head does not carry over into the other source.
-    panelInput_->EndKeyEntry();
-    // 2. Everything that reads from or writes to a source stops.
-    if (fileCommands)
-        fileCommands->CloseAll();
-    link_.Stop();
-    // What the stopped thread recorded is drawn now, before the new mode draws over it.
-    host_->FlushFrame();
-    if (playback) {
-        // 3. The live values are kept aside while records overwrite them.
-        panel_->DrawStatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
-        system_.liveCopy = SaveLiveCopy(settings_);
-        SetPlaybackMenuState(menu_);
-        if (!(fileCommands && fileCommands->PlaybackRunning())) {
-            const std::string title = std::string(WindowTitle) + " - [No File]";
-            host_->SetTitle(title);
-        }
-        panel_->DrawDateTime({});
-    } else {
-        // 4. Back to the head with the values it had.
-        RestoreLiveCopy(settings_, system_.liveCopy);
-        settings_.ProfileRequest = settings_.Profile.Get();
-        panel_->DrawRangeReadout();
-        SetLiveMenuState(menu_, settings_);
-        link_.Start();
-        menu_.Enable(IdComPorts, true);
-        host_->SetTitle(WindowTitle);
-    }
-    // 5. A new mode repaints the panel and starts a clean picture.
-    if (settings_.RunMode != lastRunMode_) {
-        lastRunMode_ = settings_.RunMode;
-        settings_.PreviousRunMode = settings_.RunMode.Get();
-        panel_->PaintAll();
-        drawing_->ClearImageAndHistory();
-        drawing_->RedrawImage();
-    }
-    // 6. The playback slider exists only in playback.
-    if (playback) {
-        features.Run(Feature::PlaybackOnEntry);
-        host_->CreatePlaybackSlider([this](int32_t value) {
-            if (fileCommands)
-                fileCommands->SliderMoved(value);
-        });
-    } else {
-        host_->DestroyPlaybackSlider();
-    }
-    // 7. The drive, the orientation readings and the GPS field follow the new mode.
-    parts.ForEach([](WindowPart& part) { part.OnRunModeApplied(); });
-}
-
-void MainWindow::SelectSource(bool file) {
-    if (file) {
-        if (settings_.RunMode == 1) {
-            panel_->DrawSourceButtons();
-            features.Run(Feature::PlaybackOnEntry);
-            return;
-        }
-        link_.Stop();
-        settings_.RunMode = 1;
-    } else {
-        if (settings_.RunMode == 0)
-            return;
-        settings_.RunMode = 0;
-    }
-    panel_->DrawSourceButtons();
-    ApplyRunMode();
-}
-
-void MainWindow::OnMinimizedChanged(bool minimized) {
-    if (settings_.OnWhenMinimized == 1 || settings_.RunMode != 0)
-        return;
-    if (minimized) {
-        link_.Stop();
-        closedForMinimise_ = true;
-    } else if (closedForMinimise_) {
-        link_.Stop();
-        link_.Start();
-        closedForMinimise_ = false;
-    }
 }
 
 void MainWindow::Warn(const std::string& title, const std::string& text) {

@@ -25,6 +25,7 @@
 #include "ui/live_link.h"
 #include "ui/menu_commands.h"
 #include "ui/menu_resource.h"
+#include "ui/mode_switch.h"
 #include "ui/sonar_system.h"
 #include "ui/window_drawing.h"
 #include "ui/window_part.h"
@@ -68,11 +69,10 @@ class MainWindow : public WindowState,
 
     // Colour table, image clear, first paint and show (start-up steps 9 and 10).
     void Show();
-    // The run-mode switch; also run once at start-up.
-    void ApplyRunMode();
-    // "HEAD" / "FILE" on the panel.
-    void SelectSource(bool file);
-    void OnMinimizedChanged(bool minimized);
+    // The run-mode switch (ui/mode_switch.h); also run once at start-up.
+    void ApplyRunMode() { modeSwitch_->ApplyRunMode(); }
+    void SelectSource(bool file) { modeSwitch_->SelectSource(file); }
+    void OnMinimizedChanged(bool minimized) { modeSwitch_->OnMinimizedChanged(minimized); }
 
     // Menu commands by identifier (ui/menu_commands.h).
     void OnCommand(int32_t id) { commands_->OnCommand(id); }
@@ -148,8 +148,7 @@ class MainWindow : public WindowState,
     std::unique_ptr<ImageMouse> mouse_;
     std::unique_ptr<WindowDrawing> drawing_;
     std::unique_ptr<MenuCommands> commands_;
-    int32_t lastRunMode_ = -1;  // no mode seen yet: the first switch draws the grid
-    bool closedForMinimise_ = false;
+    std::unique_ptr<ModeSwitch> modeSwitch_;
     bool closed_ = false;
     std::atomic<int64_t> shots_{0};
     WindowChanges changes_;
