@@ -5,16 +5,13 @@
 #include <QMessageBox>
 #include <QStyle>
 #include <QThread>
-#include <chrono>
-#include <cstdio>
 
 #include "app/image_mouse_host.h"
 #include "app/panel_input_view.h"
-#include "config/ini_settings.h"
-#include "files/file_commands.h"
 #include "head/link_status.h"
 #include "ui/menu_state.h"
 #include "ui/panel_input.h"
+#include "ui/window_close.h"
 
 namespace tarvisk {
 
@@ -34,13 +31,6 @@ PanelMetrics MeasurePanelMetrics() {
     m.CheckBoxWidth = m.CheckBoxHeight = box;
     return FitPanelMetrics(m);
 }
-
-namespace {
-
-// On top of the recorder's own few seconds: closing ends in well under ten whatever the disk.
-constexpr std::chrono::milliseconds SettingsSaveWait{3000};
-
-}  // namespace
 
 MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     : system_(system),
@@ -121,10 +111,7 @@ void MainWindow::Show() {
 }
 
 void MainWindow::Warn(const std::string& title, const std::string& text) {
-    if (scripted)
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-    else
-        host_->ShowMessage(title, text, MessageKind::Warning);
+    WarnOperator(*host_, scripted, title, text);
 }
 
 void MainWindow::ShowAbout(std::string_view title, std::string_view text) {
@@ -136,18 +123,7 @@ void MainWindow::Close() {
     if (closed_)
         return;
     closed_ = true;
-    if (settings_.RunMode == 0)
-        link_.Stop();
-    if (fileCommands)
-        fileCommands->CloseAll();
-    std::string error;
-    const LiveCopy* live = settings_.RunMode == 1 ? &system_.liveCopy : nullptr;
-    if (!system_.iniReadError.empty())
-        Warn("Tarvisk Digital Sonar", IniLeftAloneText(system_.iniPath));
-    // Bounded: a share or a file system that stopped answering must not hold the close.
-    else if (!WriteTarviskIniWithin(SettingsSaveWait, system_.iniPath, settings_, live,
-                                    system_.ports, &error))
-        Warn("Tarvisk Digital Sonar", "The settings could not be saved.\n" + error);
+    StopAndSaveOnClose(system_, link_, *this, *host_);
     system_.drawing.SetView(nullptr);
     host_->Destroy();
 }
