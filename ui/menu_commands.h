@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "display/status_panel.h"
 #include "platform/menu_model.h"
