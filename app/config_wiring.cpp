@@ -99,12 +99,12 @@ class ConfigFeatures final : public QObject, public FeatureProvider {
         settings_.SoundVelocityMeters = after;
         system_.image.DrawBusy = 0;
         panel_.DrawGridLabel();
-        window_.GridRedraw();
+        window_.Drawing().GridRedraw();
     }
     void RotateImage() {
         RotateImageDialog dialog(settings_, &host_);
         dialog.exec();
-        window_.RedrawImage();
+        window_.Drawing().RedrawImage();
         panel_.DrawSectorDial();
     }
     void UserText() {

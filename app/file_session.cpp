@@ -138,8 +138,8 @@ void FileSession::MarkPanelForRedraw() {
 }
 
 void FileSession::ClearSonarImage() {
-    window_.ClearImageAndHistory();
-    window_.RedrawImage();
+    window_.Drawing().ClearImageAndHistory();
+    window_.Drawing().RedrawImage();
 }
 
 void FileSession::RedrawHoldControl() {

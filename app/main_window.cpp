@@ -2,17 +2,16 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QMessageBox>
 #include <QStyle>
 #include <QThread>
-#include <chrono>
-#include <cstdio>
 
 #include "app/image_mouse_host.h"
 #include "app/panel_input_view.h"
-#include "config/ini_settings.h"
-#include "files/file_commands.h"
 #include "head/link_status.h"
+#include "ui/menu_state.h"
 #include "ui/panel_input.h"
+#include "ui/window_close.h"
 
 namespace tarvisk {
 
@@ -32,20 +31,6 @@ PanelMetrics MeasurePanelMetrics() {
     m.CheckBoxWidth = m.CheckBoxHeight = box;
     return FitPanelMetrics(m);
 }
-
-namespace {
-
-// On top of the recorder's own few seconds: closing ends in well under ten whatever the disk.
-constexpr std::chrono::milliseconds SettingsSaveWait{3000};
-
-PaletteTable ToPaletteTable(const ColourTable& colours) {
-    PaletteTable t{};
-    for (size_t i = 0; i < t.size(); ++i)
-        t[i] = (uint32_t(colours[i].r) << 16) | (uint32_t(colours[i].g) << 8) | colours[i].b;
-    return t;
-}
-
-}  // namespace
 
 MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     : system_(system),
@@ -71,8 +56,14 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
                                                panel_->Layout(), *panelInputView_);
     panelInputView_->onRepeat = [this] { panelInput_->RepeatTick(); };
     panel_->WatchGridLabelBlockers(&system_.link.AzimuthExchangePending);
+    drawing_ = std::make_unique<WindowDrawing>(system_, link_, *panel_, *framebuffer_, *this);
+    commands_ =
+        std::make_unique<MenuCommands>(system_, link_, menu_, *panel_, *this, *drawing_, *this);
+    modeSwitch_ = std::make_unique<ModeSwitch>(system_, link_, menu_, *panel_, *this, *drawing_,
+                                               *this, *mouse_, *panelInput_);
 
-    ApplyMenuStateFromSettings();
+    ApplyMenuStateFromSettings(menu_, settings_);
+    panelInput_->ApplyModeMenuState();
     ProbePorts(settings_, system_.ports.paths, system_.portAvailability);
 
     host_->onCommand = [this](int32_t id) { OnCommand(id); };
@@ -112,233 +103,27 @@ MainWindow::~MainWindow() {
     link_.Stop();
 }
 
-void MainWindow::ApplyMenuStateFromSettings() {
-    const SonarSettings& s = settings_;
-    for (int32_t id = IdColourFirst; id <= IdColourLast; ++id)
-        menu_.Check(id, id == IdColourFirst + s.Colors);
-    menu_.Check(IdGrid, s.Grid != 0);
-    menu_.Check(IdMeters, s.Units == Metres);
-    menu_.Check(IdFeet, s.Units == Feet);
-    menu_.Check(IdPixelZoom, s.PixelZoom == 1);
-    const bool profileGrid = s.ProfileGrid == 1;
-    menu_.Check(IdProfileGrid, profileGrid);
-    menu_.Enable(IdZeroDown, profileGrid);
-    menu_.SetText(IdXdcrUp, profileGrid ? "&Aft" : "&Up");
-    menu_.SetText(IdXdcrDown, profileGrid ? "&Fwd" : "&Down");
-    menu_.Check(IdXdcrUp, s.Xdcr == XdcrUp);
-    menu_.Check(IdXdcrDown, s.Xdcr != XdcrUp);
-    // The check mark shows the inverse of ZeroDown.
-    menu_.Check(IdZeroDown, s.ZeroDown == 0);
-    menu_.Check(IdOnWhenMinimized, s.OnWhenMinimized == 1);
-    for (int32_t id = IdProfileModeFirst; id <= IdProfileModeLast; ++id)
-        menu_.Check(id, id == IdProfileModeFirst + s.Profile);
-    menu_.SetText(IdSonarHead, "Disable &Sonar Head");
-    menu_.Enable(IdSonarHead, false);
-    const bool live = s.RunMode == 0;
-    if (s.AzimuthDriveEnable) {
-        menu_.SetText(IdAzimuthDrive, "Disable &Azimuth Drive");
-        for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
-            menu_.Enable(id, live);
-    } else {
-        menu_.SetText(IdAzimuthDrive, "Enable &Azimuth Drive");
-        for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
-            menu_.Enable(id, false);
-    }
-    menu_.Check(IdSimulateAzimuth, s.SimulateAzimuthDrive == 1);
-    menu_.SetText(IdOrientationModule, s.EnableOrientationModule ? "Disable &Orientation Module"
-                                                                 : "Enable &Orientation Module");
-    if (panelInput_)
-        panelInput_->ApplyModeMenuState();
-}
-
 void MainWindow::Show() {
-    ApplyColourTable();
-    ClearImageAndHistory();
+    drawing_->ApplyColourTable();
+    drawing_->ClearImageAndHistory();
     host_->show();
     panel_->PaintAll();
 }
 
-void MainWindow::ApplyColourTable() {
-    system_.palette.ApplyColourTable(settings_.Colors);
-    framebuffer_->SetPalette(ToPaletteTable(system_.palette.Colours()));
-    panel_->DrawColourBar();
-    panel_->CopyImageToWindow();
-    if (settings_.PixelZoom == 1)
-        panel_->RefreshMagnifier();
-}
-
-void MainWindow::RedrawImage() {
-    system_.drawing.RedrawImage();
-}
-
-void MainWindow::GridRedraw() {
-    system_.image.DrawBusy = 1;
-    system_.drawing.DrawGrid();
-    system_.image.DrawBusy = 0;
-}
-
-void MainWindow::ClearImageAndHistory() {
-    if (settings_.RunMode == 0 && link_.Running()) {
-        // The acquisition thread decodes into the echo line without the image lock: it
-        // clears its own shot data before the next shot.
-        system_.imaging.HistoryClearRequest = 1;
-        return;
-    }
-    const bool keepList = settings_.RunMode == 1 && fileCommands && fileCommands->PlaybackRunning();
-    system_.drawing.ClearImageAndHistory(system_.link.Shot.EchoLine, system_.history, keepList);
-    system_.imaging.HistoryClearRequest = 0;
-}
-
-void MainWindow::RedrawPlaybackStrip() {
-    if (settings_.RunMode != 1)
-        return;
-    panel_->DrawPlaybackSpeed();
-    panel_->DrawSpeedArrow(false, false);
-    panel_->DrawSpeedArrow(true, false);
-    panel_->DrawReverse();
-}
-
-void MainWindow::SetPlaybackMenuState() {
-    menu_.Enable(IdPlayback, true);
-    menu_.Enable(IdCopy, true);
-    menu_.Enable(IdRecord, false);
-    // Both automated profile scans need the head; a greyed item says so better than a
-    // command that does nothing.
-    for (int32_t id : {IdXdcrUp, IdXdcrDown, IdComPorts, IdOnWhenMinimized, IdHeadScan, IdCalibrate,
-                       IdAutoProfileVertical, IdAutoProfileHorizontal, IdChangeAzimuth,
-                       IdSimulateAzimuth, IdAutoAzimuth})
-        menu_.Enable(id, false);
-    menu_.Enable(IdAutoFrameCapture, true);
-}
-
-void MainWindow::SetLiveMenuState() {
-    menu_.Enable(IdPlayback, false);
-    menu_.Enable(IdCopy, false);
-    menu_.Enable(IdRecord, true);
-    for (int32_t id : {IdOnWhenMinimized, IdHeadScan, IdCalibrate, IdAutoProfileVertical,
-                       IdAutoProfileHorizontal})
-        menu_.Enable(id, true);
-    // A held head keeps its transducer position.
-    menu_.Enable(IdXdcrUp, settings_.Hold == 0);
-    menu_.Enable(IdXdcrDown, settings_.Hold == 0);
-    // The drive's items follow the drive: enabled items that do nothing would mislead.
-    const bool drive = settings_.AzimuthDriveEnable != 0;
-    for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
-        menu_.Enable(id, drive);
-    menu_.Enable(IdAutoFrameCapture, false);
-}
-
-void MainWindow::ApplyRunMode() {
-    const bool playback = settings_.RunMode == 1;
-    // 1. Counters and modes that belong to the old source.
-    link_.ResetNoDataCounters();
-    panel_->State().ReverseAvailable = 0;
-    panel_->State().Reverse = 0;
-    mouse_->EndMeasurement();
-    // An entry typed for the head does not carry over into the other source.
-    panelInput_->EndKeyEntry();
-    // 2. Everything that reads from or writes to a source stops.
-    if (fileCommands)
-        fileCommands->CloseAll();
-    link_.Stop();
-    // What the stopped thread recorded is drawn now, before the new mode draws over it.
-    host_->FlushFrame();
-    if (playback) {
-        // 3. The live values are kept aside while records overwrite them.
-        panel_->DrawStatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
-        system_.liveCopy = SaveLiveCopy(settings_);
-        SetPlaybackMenuState();
-        if (!(fileCommands && fileCommands->PlaybackRunning())) {
-            const std::string title = std::string(WindowTitle) + " - [No File]";
-            host_->SetTitle(title);
-        }
-        panel_->DrawDateTime({});
-    } else {
-        // 4. Back to the head with the values it had.
-        RestoreLiveCopy(settings_, system_.liveCopy);
-        settings_.ProfileRequest = settings_.Profile.Get();
-        panel_->DrawRangeReadout();
-        SetLiveMenuState();
-        link_.Start();
-        menu_.Enable(IdComPorts, true);
-        host_->SetTitle(WindowTitle);
-    }
-    // 5. A new mode repaints the panel and starts a clean picture.
-    if (settings_.RunMode != lastRunMode_) {
-        lastRunMode_ = settings_.RunMode;
-        settings_.PreviousRunMode = settings_.RunMode.Get();
-        panel_->PaintAll();
-        ClearImageAndHistory();
-        RedrawImage();
-    }
-    // 6. The playback slider exists only in playback.
-    if (playback) {
-        features.Run(Feature::PlaybackOnEntry);
-        host_->CreatePlaybackSlider([this](int32_t value) {
-            if (fileCommands)
-                fileCommands->SliderMoved(value);
-        });
-    } else {
-        host_->DestroyPlaybackSlider();
-    }
-    // 7. The drive, the orientation readings and the GPS field follow the new mode.
-    parts.ForEach([](WindowPart& part) { part.OnRunModeApplied(); });
-}
-
-void MainWindow::SelectSource(bool file) {
-    if (file) {
-        if (settings_.RunMode == 1) {
-            panel_->DrawSourceButtons();
-            features.Run(Feature::PlaybackOnEntry);
-            return;
-        }
-        link_.Stop();
-        settings_.RunMode = 1;
-    } else {
-        if (settings_.RunMode == 0)
-            return;
-        settings_.RunMode = 0;
-    }
-    panel_->DrawSourceButtons();
-    ApplyRunMode();
-}
-
-void MainWindow::OnMinimizedChanged(bool minimized) {
-    if (settings_.OnWhenMinimized == 1 || settings_.RunMode != 0)
-        return;
-    if (minimized) {
-        link_.Stop();
-        closedForMinimise_ = true;
-    } else if (closedForMinimise_) {
-        link_.Stop();
-        link_.Start();
-        closedForMinimise_ = false;
-    }
-}
-
 void MainWindow::Warn(const std::string& title, const std::string& text) {
-    if (scripted)
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-    else
-        host_->ShowMessage(title, text, MessageKind::Warning);
+    WarnOperator(*host_, scripted, title, text);
+}
+
+void MainWindow::ShowAbout(std::string_view title, std::string_view text) {
+    QMessageBox::about(host_.get(), QString::fromUtf8(title.data(), qsizetype(title.size())),
+                       QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 void MainWindow::Close() {
     if (closed_)
         return;
     closed_ = true;
-    if (settings_.RunMode == 0)
-        link_.Stop();
-    if (fileCommands)
-        fileCommands->CloseAll();
-    std::string error;
-    const LiveCopy* live = settings_.RunMode == 1 ? &system_.liveCopy : nullptr;
-    if (!system_.iniReadError.empty())
-        Warn("Tarvisk Digital Sonar", IniLeftAloneText(system_.iniPath));
-    // Bounded: a share or a file system that stopped answering must not hold the close.
-    else if (!WriteTarviskIniWithin(SettingsSaveWait, system_.iniPath, settings_, live,
-                                    system_.ports, &error))
-        Warn("Tarvisk Digital Sonar", "The settings could not be saved.\n" + error);
+    StopAndSaveOnClose(system_, link_, *this, *host_);
     system_.drawing.SetView(nullptr);
     host_->Destroy();
 }

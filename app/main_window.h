@@ -1,7 +1,7 @@
 #pragma once
-// The main window as the command layer sees it: the host window, its framebuffer, menu and
-// panel, the mode switch, minimising and closing. It also implements what the shot pipeline
-// asks of the window (the picture, the panel, the magnifier) and what a capture needs.
+// The Qt main window: the host window, its framebuffer, menu and panel, closing, and what the
+// menu commands and the mode switch (ui/) ask of the toolkit. It also implements what the shot
+// pipeline asks of the window (the picture, the panel, the magnifier) and what a capture needs.
 
 #include <QTimer>
 #include <atomic>
@@ -23,13 +23,17 @@
 #include "ui/input_state.h"
 #include "ui/link_window.h"
 #include "ui/live_link.h"
+#include "ui/menu_commands.h"
 #include "ui/menu_resource.h"
+#include "ui/mode_switch.h"
 #include "ui/sonar_system.h"
+#include "ui/window_drawing.h"
 #include "ui/window_part.h"
+#include "ui/window_shell.h"
+#include "ui/window_state.h"
 
 namespace tarvisk {
 
-class FileCommands;
 class PanelInput;
 class PanelInputView;
 
@@ -37,13 +41,16 @@ class PanelInputView;
 PanelMetrics MeasurePanelMetrics();
 
 // The per-shot hooks only record what changed (any thread, nothing drawn, nothing
-// allocated); the window thread draws it all at its next frame (FlushPendingDrawing).
-class MainWindow : public ImageViewHook,
+// allocated); the window thread draws it all at its next frame (FlushPendingDrawing). What the
+// presenters share (fileCommands, parts, features, input, scripted) is the WindowState base.
+class MainWindow : public WindowState,
+                   public ImageViewHook,
                    public PanelHook,
                    public MagnifierHook,
                    public MeasurementHook,
                    public WindowGrabber,
-                   public LinkWindow {
+                   public LinkWindow,
+                   public WindowShell {
   public:
     // The window creation step: menu state from the settings (already read from the INI
     // file), the port probe and the panel layout.
@@ -53,6 +60,7 @@ class MainWindow : public ImageViewHook,
     HostWindow& Host() { return *host_; }
     StatusPanel& Panel() override { return *panel_; }
     WindowServices& Services() override { return *host_; }
+    WindowGrabber& Grabber() override { return *this; }
     bool Scripted() const override { return scripted; }
     MenuModel& Menu() { return menu_; }
     Framebuffer& Surface() { return *framebuffer_; }
@@ -61,34 +69,33 @@ class MainWindow : public ImageViewHook,
 
     // Colour table, image clear, first paint and show (start-up steps 9 and 10).
     void Show();
-    // The run-mode switch; also run once at start-up.
-    void ApplyRunMode();
-    // "HEAD" / "FILE" on the panel.
-    void SelectSource(bool file);
+    // The run-mode switch (ui/mode_switch.h); also run once at start-up.
+    void ApplyRunMode() { modeSwitch_->ApplyRunMode(); }
+    void SelectSource(bool file) { modeSwitch_->SelectSource(file); }
+    void OnMinimizedChanged(bool minimized) { modeSwitch_->OnMinimizedChanged(minimized); }
 
-    // Menu commands by identifier (menu_commands.cpp has one function per command).
-    void OnCommand(int32_t id);
+    // Menu commands by identifier (ui/menu_commands.h).
+    void OnCommand(int32_t id) { commands_->OnCommand(id); }
+    MenuCommands& Commands() { return *commands_; }
+    // The picture steps the commands, the panel input and the files share.
+    WindowDrawing& Drawing() { return *drawing_; }
 
-    void OnMinimizedChanged(bool minimized);
-    // The close request: stop, close files, write the INI file, destroy the window.
-    void Close();
+    // WindowShell: the close request stops, closes files, writes the INI file and destroys
+    // the window.
+    void Close() override;
     bool Closed() const { return closed_; }
+    void ShowAbout(std::string_view title, std::string_view text) override;
+    void FlushFrame() override { host_->FlushFrame(); }
+    void CreatePlaybackSlider(std::function<void(int32_t)> onMoved) override {
+        host_->CreatePlaybackSlider(std::move(onMoved));
+    }
+    void DestroyPlaybackSlider() override { host_->DestroyPlaybackSlider(); }
 
-    // Set by the files layer when it is built in; the menu's file commands go to it.
-    FileCommands* fileCommands = nullptr;
-    // The parts built around the window hear of shots, mode switches and redraws here.
-    WindowParts parts;
-    // Dialogs and scans built by other parts of the program, by the feature they provide.
-    FeatureDispatcher features;
-    // Run state of the panel, keyboard and mouse input.
-    InputState input;
     PanelInput& Input() { return *panelInput_; }
     PanelInputView& InputView() { return *panelInputView_; }
-    // Scripted runs: warnings go to stderr instead of a modal box on close.
-    bool scripted = false;
 
     int64_t ShotCount() const { return shots_.load(); }
-    const std::string& LastSaveScreenPath() const { return lastSavedPath_; }
+    const std::string& LastSaveScreenPath() const { return commands_->LastSaveScreenPath(); }
 
     // ImageViewHook
     void CopyImageToWindow(const ImageRect& changed) override;
@@ -117,54 +124,16 @@ class MainWindow : public ImageViewHook,
     // WindowGrabber
     WindowPicture GrabWholeWindow() override;
 
-    // ShowLinkStatus: the status box under the image for the link's messages.
+    // LinkWindow, WindowShell: the status box under the image for the link's messages.
     void ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteColour frame,
                         int32_t selector) override;
 
-    // Shared helpers of the commands.
-    void ApplyColourTable();
-    void RedrawImage();
-    void GridRedraw();
-    void ClearImageAndHistory();
-    void ApplyMenuStateFromSettings();
-    void ToggleProfileGrid();
-    // The playback-speed strip, its arrows and "Reverse" share their rows with the message
-    // strip under the image: drawn again after the strip was cleared (playback only).
-    void RedrawPlaybackStrip();
     // A warning box (stderr in scripted runs).
     void Warn(const std::string& title, const std::string& text);
 
   private:
-    // menu_commands.cpp
-    void CmdColourTable(int32_t id);
-    void CmdXdcr(int32_t id);
-    void CmdClearScreen();
-    void CmdGrid();
-    void CmdSaveScreen();
-    void CmdAutoFrameCapture();
-    void CmdDiagnostics();
-    void CmdOnWhenMinimized();
-    void CmdHeadScan();
-    void CmdPixelZoom();
-    void CmdUnits(int32_t id);
-    void CmdProfileMode(int32_t id);
-    void CmdCalibrate();
-    void CmdAutoProfile(bool vertical);
-    void CmdAutoAzimuth();
-    void CmdZeroDown();
-    void CmdAzimuthDrive();
-    void CmdChangeAzimuth();
-    void CmdSimulateAzimuth();
-    void CmdOrientationModule();
-    void CmdAbout();
-    void CmdSoundVelocity();
-
     void MouseEvent(MouseEventKind kind, Point p);
-    void SetPlaybackMenuState();
-    void SetLiveMenuState();
     void KeyEvent(int key, bool down);
-    // Runs a registered feature, or says that it is not available yet.
-    bool RunFeature(Feature feature);
 
     SonarSystem& system_;
     SonarSettings& settings_;
@@ -177,15 +146,12 @@ class MainWindow : public ImageViewHook,
     std::unique_ptr<PanelInputView> panelInputView_;
     std::unique_ptr<PanelInput> panelInput_;
     std::unique_ptr<ImageMouse> mouse_;
-    int32_t lastRunMode_ = -1;  // no mode seen yet: the first switch draws the grid
-    bool closedForMinimise_ = false;
+    std::unique_ptr<WindowDrawing> drawing_;
+    std::unique_ptr<MenuCommands> commands_;
+    std::unique_ptr<ModeSwitch> modeSwitch_;
     bool closed_ = false;
     std::atomic<int64_t> shots_{0};
     WindowChanges changes_;
-    std::string lastSavedPath_;
-
-  public:
-    SharedInt AutoFrameCapture{0};
 };
 
 }  // namespace tarvisk

@@ -64,19 +64,19 @@ void PanelInputView::RepaintReadouts() {
 }
 
 void PanelInputView::ClearImageAndHistory() {
-    window_.ClearImageAndHistory();
+    window_.Drawing().ClearImageAndHistory();
 }
 
 void PanelInputView::RedrawImage() {
-    window_.RedrawImage();
+    window_.Drawing().RedrawImage();
 }
 
 void PanelInputView::GridPass() {
-    window_.GridRedraw();
+    window_.Drawing().GridRedraw();
 }
 
 void PanelInputView::ToggleProfileGrid() {
-    window_.ToggleProfileGrid();
+    window_.Commands().ToggleProfileGrid();
 }
 
 void PanelInputView::RefreshMeasureReadouts() {

@@ -24,9 +24,7 @@ Peripherals::Peripherals(SonarSystem& system, MainWindow& window, AcquisitionLiv
       gps_(system.settings, system.gps, *this) {
     BuildWindows();
     system_.link.Hooks = this;
-    live_.peripherals = this;
-    live_.startGps = [this] { StartGps(); };
-    live_.stopGps = [this] { StopGps(); };
+    live_.SetPeripherals(this);
     window_.parts.Attach(this);
     window_.Panel().onPaintGps = [this] { ShowGpsPosition(false); };
     files_.Commands().Recorder().SetGpsSource(this);
@@ -60,9 +58,7 @@ Peripherals::~Peripherals() {
     gps_.StopGps();
     if (system_.link.Hooks == this)
         system_.link.Hooks = nullptr;
-    live_.peripherals = nullptr;
-    live_.startGps = nullptr;
-    live_.stopGps = nullptr;
+    live_.SetPeripherals(nullptr);
     files_.Commands().Recorder().SetGpsSource(nullptr);
     files_.onPlayedRecord = nullptr;
     if (profileContext_)

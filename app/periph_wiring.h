@@ -21,7 +21,7 @@ class AzimuthWindowView;
 class HeadScanWindowView;
 
 class Peripherals final : public LinkHooks,
-                          public AcquisitionSeams,
+                          public LinkPeripherals,
                           public GpsView,
                           public GpsFixSource,
                           public WindowPart {
@@ -37,7 +37,7 @@ class Peripherals final : public LinkHooks,
     void OnOrientationReply() override;
     void OnOrientationUnanswered() override;
     void OnHeadIdChanged() override;
-    // AcquisitionSeams (acquisition thread)
+    // LinkPeripherals (acquisition thread)
     void OnClockSecond() override;
     void HeadScanStep() override;
     void SimulateAzimuthReply() override;
@@ -51,8 +51,8 @@ class Peripherals final : public LinkHooks,
     void ChangeAzimuth();
     void ChangeHeadId();
     void ProgramHead();
-    void StartGps();
-    void StopGps();
+    void StartGps() override;
+    void StopGps() override;
     // WindowPart
     void OnRunModeApplied() override;
     void RefreshDiagnostics() override { RedrawDiagnostics(); }

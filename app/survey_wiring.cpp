@@ -67,7 +67,7 @@ class SurveyWiring : public QObject,
           frames_(system.settings, system.link.Shot, window.AutoFrameCapture, *this) {}
 
     ~SurveyWiring() override {
-        link_.scans = nullptr;
+        link_.SetScans(nullptr);
         files_.frameCapture = nullptr;
         window_.parts.Detach(this);
         window_.Host().onFileChosen = nullptr;
@@ -76,7 +76,7 @@ class SurveyWiring : public QObject,
 
     void Install(ShotHooks& hooks) {
         hooks.profileContext = &context_;
-        link_.scans = &seams_;
+        link_.SetScans(&seams_);
         files_.frameCapture = this;
         // The products go where the operator last chose a file, not where the program began.
         window_.Host().onFileChosen = [this](const std::string& path) {
@@ -233,7 +233,7 @@ class SurveyWiring : public QObject,
             surface.FillRect(a, PanelDarkGrey);
         }
         surface.RequestRepaint(a);
-        window_.RedrawPlaybackStrip();
+        window_.Drawing().RedrawPlaybackStrip();
     }
     // The busy pointer shows while the file is written. The numbered name is a new file,
     // never one that is there already.

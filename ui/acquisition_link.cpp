@@ -21,8 +21,8 @@ void AcquisitionLiveLink::Start() {
     thread_.StartAcquisition(system_.settings.BaudIndex);
     if (!opened)
         ReportPortAccess(port, path);
-    if (startGps)
-        startGps();
+    if (LinkPeripherals* p = peripherals_.load())
+        p->StartGps();
 }
 
 void AcquisitionLiveLink::ReportPortAccess(int32_t port, const std::string& path) {
@@ -41,8 +41,8 @@ void AcquisitionLiveLink::ReportPortAccess(int32_t port, const std::string& path
 
 void AcquisitionLiveLink::Stop() {
     thread_.StopAcquisition();
-    if (stopGps)
-        stopGps();
+    if (LinkPeripherals* p = peripherals_.load())
+        p->StopGps();
 }
 
 void AcquisitionLiveLink::ShowLinkStatus(PaletteColour text, PaletteColour background,
@@ -62,8 +62,8 @@ void AcquisitionLiveLink::ShowWarning(const std::string& text, const std::string
 }
 
 void AcquisitionLiveLink::OnClockSecond() {
-    if (peripherals)
-        peripherals->OnClockSecond();
+    if (LinkPeripherals* p = peripherals_.load())
+        p->OnClockSecond();
     if (!window_)
         return;
     char text[40];

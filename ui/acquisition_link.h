@@ -2,15 +2,23 @@
 // Live operation with the real acquisition thread: the head port opened from the port map,
 // the loop's status line, clock and warnings shown in the main window.
 
-#include <functional>
-#include <memory>
+#include <atomic>
 
+#include "files/auto_scan_link.h"
 #include "head/acquisition_thread.h"
 #include "ui/link_window.h"
 #include "ui/live_link.h"
 #include "ui/sonar_system.h"
 
 namespace tarvisk {
+
+// The azimuth drive, orientation, GPS and head scan side of live operation: its share of the
+// loop's seams, and the GPS input, which starts and stops with the head link.
+class LinkPeripherals : public AcquisitionSeams {
+  public:
+    virtual void StartGps() = 0;
+    virtual void StopGps() = 0;
+};
 
 class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public AcquisitionSeams {
   public:
@@ -28,9 +36,10 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
     bool Running() const override { return thread_.Running(); }
     void RequestAzimuthDetection() override { thread_.Requests().AzimuthDetectionRequest = 1; }
 
-    // The azimuth drive, orientation, GPS and head scan side (app/periph_wiring.cpp).
-    AcquisitionSeams* peripherals = nullptr;
-    std::function<void()> startGps, stopGps;
+    // The peripherals and the automated scans plug in here once they are built; nullptr
+    // withdraws them. Until then the loop runs without them.
+    void SetPeripherals(LinkPeripherals* peripherals) { peripherals_ = peripherals; }
+    void SetScans(AutoScanSeams* scans) { scans_ = scans; }
 
     // LinkStatusView
     void ShowLinkStatus(PaletteColour text, PaletteColour background, PaletteColour frame,
@@ -38,34 +47,34 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
     void ClearReplyActivityMark() override;
     void ShowWarning(const std::string& text, const std::string& title) override;
 
-    // AcquisitionSeams
+    // AcquisitionSeams: the peripherals' share, then the scans'.
     void OnClockSecond() override;
     void HeadScanStep() override {
-        if (peripherals)
-            peripherals->HeadScanStep();
+        if (LinkPeripherals* p = peripherals_.load())
+            p->HeadScanStep();
     }
     void SimulateAzimuthReply() override {
-        if (peripherals)
-            peripherals->SimulateAzimuthReply();
+        if (LinkPeripherals* p = peripherals_.load())
+            p->SimulateAzimuthReply();
     }
     void OnAzimuthDriveNotFound() override {
-        if (peripherals)
-            peripherals->OnAzimuthDriveNotFound();
+        if (LinkPeripherals* p = peripherals_.load())
+            p->OnAzimuthDriveNotFound();
     }
-
-    // The automated scans (app/survey_wiring.cpp).
-    AcquisitionSeams* scans = nullptr;
-    bool AutomatedScanRunning() override { return scans && scans->AutomatedScanRunning(); }
+    bool AutomatedScanRunning() override {
+        AutoScanSeams* scans = scans_.load();
+        return scans && scans->AutomatedScanRunning();
+    }
     void AutoAzimuthScanStep() override {
-        if (scans)
+        if (AutoScanSeams* scans = scans_.load())
             scans->AutoAzimuthScanStep();
     }
     void RunAutoProfileScan(int32_t kind) override {
-        if (scans)
+        if (AutoScanSeams* scans = scans_.load())
             scans->RunAutoProfileScan(kind);
     }
     void RunAutoAzimuthDialog() override {
-        if (scans)
+        if (AutoScanSeams* scans = scans_.load())
             scans->RunAutoAzimuthDialog();
     }
 
@@ -75,6 +84,9 @@ class AcquisitionLiveLink final : public LiveLink, public LinkStatusView, public
 
     SonarSystem& system_;
     LinkWindow* window_ = nullptr;
+    // Read by the acquisition thread while the window thread plugs them in and out.
+    std::atomic<LinkPeripherals*> peripherals_{nullptr};
+    std::atomic<AutoScanSeams*> scans_{nullptr};
     AcquisitionThread thread_;
 };
 

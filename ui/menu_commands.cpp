@@ -1,37 +1,48 @@
-// The main window's menu commands, one function per command identifier.
+#include "ui/menu_commands.h"
 
-#include <QApplication>
-#include <QMessageBox>
 #include <cstdio>
 
-#include "app/main_window.h"
 #include "files/file_commands.h"
 #include "head/azimuth_drive.h"
 #include "head/head_scan.h"
+#include "ui/menu_resource.h"
+#include "ui/menu_state.h"
 
 namespace tarvisk {
 
-void MainWindow::OnCommand(int32_t id) {
+MenuCommands::MenuCommands(SonarSystem& system, LiveLink& link, MenuModel& menu, StatusPanel& panel,
+                           WindowState& state, WindowDrawing& drawing, WindowShell& shell)
+    : system_(system),
+      settings_(system.settings),
+      link_(link),
+      menu_(menu),
+      panel_(panel),
+      state_(state),
+      drawing_(drawing),
+      shell_(shell) {}
+
+void MenuCommands::OnCommand(int32_t id) {
     const bool live = settings_.RunMode == 0;
+    FileCommands* files = state_.fileCommands;
     switch (id) {
         case IdPlayback:
-            if (fileCommands)
-                fileCommands->OpenPlayback();
+            if (files)
+                files->OpenPlayback();
             break;
         case IdRecord:
-            if (fileCommands)
-                fileCommands->RecordStartStop();
+            if (files)
+                files->RecordStartStop();
             settings_.ParametersChanged = 1;
             break;
         case IdCopy:
-            if (fileCommands)
-                fileCommands->CopyStartStop();
+            if (files)
+                files->CopyStartStop();
             break;
         case IdExit:
-            Close();
+            shell_.Close();
             break;
         case IdAbout:
-            if (!features.Run(Feature::About))
+            if (!state_.features.Run(Feature::About))
                 CmdAbout();
             break;
         case IdComPorts:
@@ -43,7 +54,7 @@ void MainWindow::OnCommand(int32_t id) {
             break;
         case IdUserText:
             if (RunFeature(Feature::UserText))
-                panel_->DrawUserText();
+                panel_.DrawUserText();
             break;
         case IdProfileSetup:
             RunFeature(Feature::ProfileSetup);
@@ -67,7 +78,7 @@ void MainWindow::OnCommand(int32_t id) {
         case IdSettings:
             // The live dialog may change the frequency; the head hears of it at once.
             if (RunFeature(Feature::Settings) && live) {
-                panel_->DrawFrequency();
+                panel_.DrawFrequency();
                 settings_.ParametersChanged = 1;
             }
             break;
@@ -119,8 +130,8 @@ void MainWindow::OnCommand(int32_t id) {
             break;
         case IdRotateImage:
             if (RunFeature(Feature::RotateImage)) {
-                RedrawImage();
-                panel_->DrawSectorDial();
+                drawing_.RedrawImage();
+                panel_.DrawSectorDial();
             }
             break;
         default:
@@ -132,18 +143,18 @@ void MainWindow::OnCommand(int32_t id) {
     }
 }
 
-bool MainWindow::RunFeature(Feature feature) {
-    if (features.Run(feature))
+bool MenuCommands::RunFeature(Feature feature) {
+    if (state_.features.Run(feature))
         return true;
     const std::string text = FeatureUnavailableText(feature);
-    if (scripted)
+    if (state_.scripted)
         std::fprintf(stderr, "%s\n", text.c_str());
     else
-        host_->ShowMessage(FeatureName(feature), text, MessageKind::Information);
+        shell_.Services().ShowMessage(FeatureName(feature), text, MessageKind::Information);
     return false;
 }
 
-void MainWindow::CmdSoundVelocity() {
+void MenuCommands::CmdSoundVelocity() {
     const float before = settings_.SoundVelocityMeters;
     if (!RunFeature(Feature::SoundVelocity))
         return;
@@ -158,106 +169,105 @@ void MainWindow::CmdSoundVelocity() {
     settings_.Grid = 1;
     settings_.SoundVelocityMeters = after;
     system_.image.DrawBusy = 0;
-    panel_->DrawGridLabel();
-    GridRedraw();
+    panel_.DrawGridLabel();
+    drawing_.GridRedraw();
 }
 
-void MainWindow::CmdAbout() {
-    if (!scripted) {
-        QMessageBox::about(host_.get(), QStringLiteral("About Tarvisk"),
-                           QStringLiteral("Tarvisk Digital Sonar\nControl, display and logging "
-                                          "for the K260 sonar head."));
-    }
+void MenuCommands::CmdAbout() {
+    if (!state_.scripted)
+        shell_.ShowAbout(AboutTitle, AboutText);
     if (settings_.RunMode == 0)
         settings_.ParametersChanged = 1;
 }
 
-void MainWindow::CmdColourTable(int32_t id) {
+void MenuCommands::CmdColourTable(int32_t id) {
     menu_.Check(IdColourFirst + settings_.Colors, false);
     settings_.Colors = id - IdColourFirst;
     menu_.Check(id, true);
-    ApplyColourTable();
+    drawing_.ApplyColourTable();
 }
 
-void MainWindow::CmdXdcr(int32_t id) {
+void MenuCommands::CmdXdcr(int32_t id) {
     const bool up = id == IdXdcrUp;
     menu_.Check(up ? IdXdcrDown : IdXdcrUp, false);
     menu_.Check(id, true);
     settings_.Xdcr = up ? XdcrUp : XdcrDown;
     if (settings_.RunMode == 0)
         settings_.ParametersChanged = 1;
-    panel_->DrawTransducerIcon();
-    RedrawImage();
+    panel_.DrawTransducerIcon();
+    drawing_.RedrawImage();
 }
 
-void MainWindow::CmdClearScreen() {
-    ClearImageAndHistory();
-    RedrawImage();
+void MenuCommands::CmdClearScreen() {
+    drawing_.ClearImageAndHistory();
+    drawing_.RedrawImage();
 }
 
-void MainWindow::CmdGrid() {
+void MenuCommands::CmdGrid() {
     settings_.Grid = settings_.Grid ? 0 : 1;
     menu_.Check(IdGrid, settings_.Grid != 0);
-    panel_->DrawGridLabel();
-    GridRedraw();
+    panel_.DrawGridLabel();
+    drawing_.GridRedraw();
 }
 
-void MainWindow::CmdSaveScreen() {
-    const std::string path = SaveScreenCommand(*this, *host_);
+void MenuCommands::CmdSaveScreen() {
+    const std::string path = SaveScreenCommand(shell_.Grabber(), shell_.Services());
     if (!path.empty())
         lastSavedPath_ = path;
 }
 
-void MainWindow::CmdAutoFrameCapture() {
+void MenuCommands::CmdAutoFrameCapture() {
     if (settings_.RunMode != 1)
         return;
-    if (AutoFrameCapture == 0) {
-        AutoFrameCapture = 1;
+    if (state_.AutoFrameCapture == 0) {
+        state_.AutoFrameCapture = 1;
         menu_.SetText(IdAutoFrameCapture, "&Auto Frame Capture Stop...");
-        if (!scripted)
-            host_->ShowMessage("Auto Frame Capture", "Capture Started...", MessageKind::Plain);
+        if (!state_.scripted)
+            shell_.Services().ShowMessage("Auto Frame Capture", "Capture Started...",
+                                          MessageKind::Plain);
     } else {
-        AutoFrameCapture = 0;
+        state_.AutoFrameCapture = 0;
         menu_.SetText(IdAutoFrameCapture, "&Auto Frame Capture Start...");
-        if (!scripted)
-            host_->ShowMessage("Auto Frame Capture", "Capture Stopped!", MessageKind::Plain);
+        if (!state_.scripted)
+            shell_.Services().ShowMessage("Auto Frame Capture", "Capture Stopped!",
+                                          MessageKind::Plain);
     }
 }
 
-void MainWindow::CmdDiagnostics() {
+void MenuCommands::CmdDiagnostics() {
     settings_.DiagnosticsShown = 1;
-    host_->ShowChild(ChildWindowId::Diagnostics);
+    shell_.Services().ShowChild(ChildWindowId::Diagnostics);
 }
 
-void MainWindow::CmdOnWhenMinimized() {
+void MenuCommands::CmdOnWhenMinimized() {
     settings_.OnWhenMinimized = settings_.OnWhenMinimized ? 0 : 1;
     menu_.Check(IdOnWhenMinimized, settings_.OnWhenMinimized == 1);
 }
 
-void MainWindow::CmdHeadScan() {
+void MenuCommands::CmdHeadScan() {
     HeadLink& link = system_.link;
     if (link.HeadScanActive) {
         StopHeadScan(link, settings_);
         menu_.Check(IdHeadScan, false);
-        host_->HideChild(ChildWindowId::HeadScan);
+        shell_.Services().HideChild(ChildWindowId::HeadScan);
     } else {
         menu_.Check(IdHeadScan, true);
         settings_.HeadScanShown = 1;
-        host_->ShowChild(ChildWindowId::HeadScan);
+        shell_.Services().ShowChild(ChildWindowId::HeadScan);
         StartHeadScan(link, system_.headScan);
-        ShowLinkStatus(WhiteColour, PanelBrightRed, PanelLightGrey, 0);
+        shell_.ShowLinkStatus(WhiteColour, PanelBrightRed, PanelLightGrey, 0);
     }
 }
 
-void MainWindow::CmdPixelZoom() {
+void MenuCommands::CmdPixelZoom() {
     settings_.PixelZoom = settings_.PixelZoom ? 0 : 1;
     menu_.Check(IdPixelZoom, settings_.PixelZoom == 1);
-    input.ZoomFrozen = 0;
-    panel_->DrawMagnifierFrame();
-    panel_->RefreshMagnifier();
+    state_.input.ZoomFrozen = 0;
+    panel_.DrawMagnifierFrame();
+    panel_.RefreshMagnifier();
 }
 
-void MainWindow::CmdUnits(int32_t id) {
+void MenuCommands::CmdUnits(int32_t id) {
     menu_.Check(IdMeters + settings_.Units, false);
     if (settings_.Grid) {
         // Erase the grid drawn for the old units before the spacing changes.
@@ -270,79 +280,72 @@ void MainWindow::CmdUnits(int32_t id) {
     settings_.Units = id - IdMeters;
     menu_.Check(id, true);
     if (settings_.Grid) {
-        panel_->DrawGridLabel();
-        GridRedraw();
+        panel_.DrawGridLabel();
+        drawing_.GridRedraw();
     }
-    panel_->DrawRangeReadout();
+    panel_.DrawRangeReadout();
 }
 
-void MainWindow::CmdProfileMode(int32_t id) {
+void MenuCommands::CmdProfileMode(int32_t id) {
     menu_.Check(IdProfileModeFirst + settings_.ProfileRequest, false);
     settings_.ProfileRequest = id - IdProfileModeFirst;
     if (settings_.RunMode == 1)
         settings_.Profile = settings_.ProfileRequest.Get();
     menu_.Check(id, true);
     if (id == IdProfileModeFirst + static_cast<int32_t>(PointsOnly)) {
-        RedrawImage();
+        drawing_.RedrawImage();
         settings_.FormatCheckRequest = 1;
     }
 }
 
-void MainWindow::CmdCalibrate() {
+void MenuCommands::CmdCalibrate() {
     settings_.CalibrateRequest = 1;
 }
 
-void MainWindow::CmdAutoProfile(bool vertical) {
+void MenuCommands::CmdAutoProfile(bool vertical) {
     if (settings_.RunMode != 0 || system_.imaging.AutoProfileRunning)
         return;
     RunFeature(vertical ? Feature::AutoProfileVertical : Feature::AutoProfileHorizontal);
 }
 
-void MainWindow::CmdAutoAzimuth() {
+void MenuCommands::CmdAutoAzimuth() {
     if (settings_.RunMode != 0)
         return;
     RunFeature(Feature::AutoAzimuth);
 }
 
-void MainWindow::ToggleProfileGrid() {
-    const bool on = settings_.ProfileGrid == 0;
-    settings_.ProfileGrid = on ? 1 : 0;
-    menu_.Check(IdProfileGrid, on);
-    menu_.Enable(IdZeroDown, on);
-    menu_.SetText(IdXdcrUp, on ? "&Aft" : "&Up");
-    menu_.SetText(IdXdcrDown, on ? "&Fwd" : "&Down");
-    menu_.Check(IdXdcrUp, settings_.Xdcr == XdcrUp);
-    menu_.Check(IdXdcrDown, settings_.Xdcr != XdcrUp);
+void MenuCommands::ToggleProfileGrid() {
+    settings_.ProfileGrid = settings_.ProfileGrid == 0 ? 1 : 0;
+    ShowProfileGridMenuState(menu_, settings_);
     if (settings_.RunMode == 1) {
         menu_.Enable(IdXdcrUp, false);
         menu_.Enable(IdXdcrDown, false);
     }
-    panel_->ForceRotationMarker();
-    RedrawImage();
-    panel_->DrawTransducerIcon();
-    panel_->DrawSectorDial();
+    panel_.ForceRotationMarker();
+    drawing_.RedrawImage();
+    panel_.DrawTransducerIcon();
+    panel_.DrawSectorDial();
 }
 
-void MainWindow::CmdZeroDown() {
+void MenuCommands::CmdZeroDown() {
     settings_.ZeroDown = settings_.ZeroDown ? 0 : 1;
     menu_.Check(IdZeroDown, settings_.ZeroDown == 0);
-    panel_->ForceRotationMarker();
-    ClearImageAndHistory();
-    RedrawImage();
-    panel_->DrawTransducerIcon();
-    panel_->DrawSectorDial();
+    panel_.ForceRotationMarker();
+    drawing_.ClearImageAndHistory();
+    drawing_.RedrawImage();
+    panel_.DrawTransducerIcon();
+    panel_.DrawSectorDial();
 }
 
-void MainWindow::CmdAzimuthDrive() {
+void MenuCommands::CmdAzimuthDrive() {
     const bool live = settings_.RunMode == 0;
+    WindowServices& services = shell_.Services();
     if (settings_.AzimuthDriveEnable == 0) {
         settings_.AzimuthDriveEnable = 1;
-        menu_.SetText(IdAzimuthDrive, "Disable &Azimuth Drive");
-        for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
-            menu_.Enable(id, live);
-        if (!host_->IsChildShown(ChildWindowId::Azimuth)) {
+        ShowAzimuthDriveMenuState(menu_, true, live);
+        if (!services.IsChildShown(ChildWindowId::Azimuth)) {
             settings_.AzimuthWindow = 1;
-            host_->ShowChild(ChildWindowId::Azimuth);
+            services.ShowChild(ChildWindowId::Azimuth);
         }
         if (live) {
             ResetAzimuthDriveState(system_.link);
@@ -352,24 +355,22 @@ void MainWindow::CmdAzimuthDrive() {
         settings_.AzimuthDriveEnable = 0;
         StopAzimuthPolling(system_.link);
         system_.link.AzimuthDetected = 0;
-        menu_.SetText(IdAzimuthDrive, "Enable &Azimuth Drive");
-        for (int32_t id : {IdChangeAzimuth, IdSimulateAzimuth, IdAutoAzimuth})
-            menu_.Enable(id, false);
-        host_->HideChild(ChildWindowId::Azimuth);
-        panel_->ShowAzimuthNotFound(false);
-        RedrawPlaybackStrip();
+        ShowAzimuthDriveMenuState(menu_, false, live);
+        services.HideChild(ChildWindowId::Azimuth);
+        panel_.ShowAzimuthNotFound(false);
+        drawing_.RedrawPlaybackStrip();
     }
 }
 
-void MainWindow::CmdChangeAzimuth() {
+void MenuCommands::CmdChangeAzimuth() {
     // Only the window: its own button opens the dialog.
-    if (settings_.AzimuthDriveEnable && !host_->IsChildShown(ChildWindowId::Azimuth)) {
+    if (settings_.AzimuthDriveEnable && !shell_.Services().IsChildShown(ChildWindowId::Azimuth)) {
         settings_.AzimuthWindow = 1;
-        host_->ShowChild(ChildWindowId::Azimuth);
+        shell_.Services().ShowChild(ChildWindowId::Azimuth);
     }
 }
 
-void MainWindow::CmdSimulateAzimuth() {
+void MenuCommands::CmdSimulateAzimuth() {
     if (!settings_.AzimuthDriveEnable)
         return;
     settings_.SimulateAzimuthDrive = settings_.SimulateAzimuthDrive ? 0 : 1;
@@ -382,16 +383,16 @@ void MainWindow::CmdSimulateAzimuth() {
     }
 }
 
-void MainWindow::CmdOrientationModule() {
+void MenuCommands::CmdOrientationModule() {
     if (settings_.EnableOrientationModule == 0) {
         settings_.EnableOrientationModule = 1;
         menu_.SetText(IdOrientationModule, "Disable &Orientation Module");
-        if (!host_->IsChildShown(ChildWindowId::Orientation))
-            host_->ShowChild(ChildWindowId::Orientation);
+        if (!shell_.Services().IsChildShown(ChildWindowId::Orientation))
+            shell_.Services().ShowChild(ChildWindowId::Orientation);
     } else {
         settings_.EnableOrientationModule = 0;
         menu_.SetText(IdOrientationModule, "Enable &Orientation Module");
-        host_->HideChild(ChildWindowId::Orientation);
+        shell_.Services().HideChild(ChildWindowId::Orientation);
     }
 }
 

@@ -1,0 +1,74 @@
+#pragma once
+// What each menu command does, by its identifier: settings and menu state kept together, the
+// picture and panel redrawn, the dialogs and scans run through the feature dispatcher, the
+// file commands handed to the files layer, and boxes and child windows asked of the shell.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "display/status_panel.h"
+#include "platform/menu_model.h"
+#include "ui/live_link.h"
+#include "ui/sonar_system.h"
+#include "ui/window_drawing.h"
+#include "ui/window_shell.h"
+#include "ui/window_state.h"
+
+namespace tarvisk {
+
+// The about box's title and text.
+inline constexpr std::string_view AboutTitle = "About Tarvisk";
+inline constexpr std::string_view AboutText =
+    "Tarvisk Digital Sonar\nControl, display and logging for the K260 sonar head.";
+
+class MenuCommands {
+  public:
+    MenuCommands(SonarSystem& system, LiveLink& link, MenuModel& menu, StatusPanel& panel,
+                 WindowState& state, WindowDrawing& drawing, WindowShell& shell);
+
+    void OnCommand(int32_t id);
+    // "Profile Grid", also the panel's grid button.
+    void ToggleProfileGrid();
+    // The file "Save Screen" last wrote.
+    const std::string& LastSaveScreenPath() const { return lastSavedPath_; }
+
+  private:
+    // Runs a registered feature, or says that it is not available yet.
+    bool RunFeature(Feature feature);
+
+    void CmdColourTable(int32_t id);
+    void CmdXdcr(int32_t id);
+    void CmdClearScreen();
+    void CmdGrid();
+    void CmdSaveScreen();
+    void CmdAutoFrameCapture();
+    void CmdDiagnostics();
+    void CmdOnWhenMinimized();
+    void CmdHeadScan();
+    void CmdPixelZoom();
+    void CmdUnits(int32_t id);
+    void CmdProfileMode(int32_t id);
+    void CmdCalibrate();
+    void CmdAutoProfile(bool vertical);
+    void CmdAutoAzimuth();
+    void CmdZeroDown();
+    void CmdAzimuthDrive();
+    void CmdChangeAzimuth();
+    void CmdSimulateAzimuth();
+    void CmdOrientationModule();
+    void CmdAbout();
+    void CmdSoundVelocity();
+
+    SonarSystem& system_;
+    SonarSettings& settings_;
+    LiveLink& link_;
+    MenuModel& menu_;
+    StatusPanel& panel_;
+    WindowState& state_;
+    WindowDrawing& drawing_;
+    WindowShell& shell_;
+    std::string lastSavedPath_;
+};
+
+}  // namespace tarvisk
