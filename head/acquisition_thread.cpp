@@ -16,12 +16,14 @@
 namespace tarvisk {
 
 namespace {
-// Passes that cannot wait on the port (Hold, playback, a vanished port) sleep this long, so
-// the loop reacts as fast as the poll would without burning a core.
-constexpr int IdlePassMilliseconds = 1;
+// Passes that cannot wait on the port (Hold, playback, a vanished port) sleep this long: an
+// operator does not notice 10 ms, and the idle loop wakes a hundred times a second, not a
+// thousand.
+constexpr int IdlePassMilliseconds = 10;
 // A pass waits for the reply at most this long: the loop's other duties (requests, the clock
-// second) still come round often, and a 100 ms shot costs some twenty passes, not a hundred.
-constexpr int LongestReplyWaitMilliseconds = 5;
+// second, stopping) still come round within a frame of the screen, and a 100 ms shot costs a
+// handful of passes, each a wake-up of the thread, instead of twenty.
+constexpr int LongestReplyWaitMilliseconds = 25;
 
 // How long the rest of a reply takes on the line (10 bits a byte), within one pass's wait.
 int ReplyWaitMilliseconds(int32_t missingBytes, int32_t baudRate) {
@@ -357,10 +359,19 @@ void AcquisitionThread::PollForReply() {
         }
         CountNoDataSecond();
         // The first byte wakes the wait at once; the rest is waited for as the line brings it.
-        if (port_.IsOpen())
-            Wait(status.queued == 0 ? LongestReplyWaitMilliseconds
-                                    : ReplyWaitMilliseconds(expected - status.queued, baudRate_),
-                 status.queued == 0);
+        if (port_.IsOpen()) {
+            int waitMs = status.queued == 0
+                             ? LongestReplyWaitMilliseconds
+                             : ReplyWaitMilliseconds(expected - status.queued, baudRate_);
+            // An orientation module that does not answer is given up on time.
+            if (link_.Expected.ReplyType == ReplyTypeOrientation && status.queued == 0) {
+                const int64_t left = lastSendMicroseconds_ + OrientationReplyTimeoutMicroseconds -
+                                     MonotonicMicroseconds();
+                waitMs = static_cast<int>(
+                    std::clamp<int64_t>(left / 1000 + 1, 1, LongestReplyWaitMilliseconds));
+            }
+            Wait(waitMs, status.queued == 0);
+        }
         return;
     }
 

@@ -37,6 +37,10 @@ void DelayMicroseconds(int64_t microseconds) {
     SpinUntil(end);
 }
 
+void SleepMicroseconds(int64_t microseconds) {
+    SleepUntil(MonotonicMicroseconds() + microseconds);
+}
+
 void PauseMicroseconds(int64_t microseconds) {
     const int64_t end = MonotonicMicroseconds() + microseconds;
     if (microseconds > 2 * SpinMarginMicroseconds)

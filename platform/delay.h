@@ -9,20 +9,23 @@ namespace tarvisk {
 // Busy-waits at least `microseconds` (at least one clock read for values of 0 or less).
 void DelayMicroseconds(int64_t microseconds);
 
+// Sleeps at least `microseconds`; ends when the scheduler wakes the thread.
+void SleepMicroseconds(int64_t microseconds);
+
 // Waits at least `microseconds`, sleeping for most of a long wait and spinning only the last
 // stretch: for pauses whose end may come late without harm.
 void PauseMicroseconds(int64_t microseconds);
 
 // Waits that must end on time, for a thread that waits many times: it sleeps up to a margin
 // before the end and spins the rest. The margin follows how late this thread's sleeps have
-// come back, so on an idle machine (or a real-time thread) the spin is a few tens of
-// microseconds instead of the whole wait. One per thread; not shared.
+// come back, up to a limit: a wait may end up to that much beyond a sleep's lateness, which
+// the head line's waits (milliseconds, before an answer that comes milliseconds later) take
+// without harm, and spinning longer would not keep the time under load anyway, since another
+// process's time slice lands in the spin as well. One per thread; not shared.
 class PunctualWait {
   public:
-    static constexpr int64_t MinMarginMicroseconds = 20;
-    // A sleep that comes back later than this is the machine's load, not its timer: spinning
-    // for longer would cost the core without keeping the time.
-    static constexpr int64_t MaxMarginMicroseconds = 200;
+    static constexpr int64_t MinMarginMicroseconds = 5;
+    static constexpr int64_t MaxMarginMicroseconds = 50;
 
     // Lets this thread's sleeps end when asked rather than up to 50 us later (the kernel's
     // default slack for ordinary threads). Call on the waiting thread.

@@ -267,6 +267,10 @@ bool SerialPort::Drain() {
     return true;
 }
 
+namespace {
+constexpr int64_t DrainRecheckMicroseconds = 30;
+}  // namespace
+
 bool SerialPort::DrainSpinning(size_t bytes, bool maySleep) {
     if (fd_ < 0)
         return false;
@@ -276,10 +280,9 @@ bool SerialPort::DrainSpinning(size_t bytes, bool maySleep) {
     const int64_t lineTime =
         pseudoTerminal_ ? 0 : static_cast<int64_t>(bytes) * 10 * 1000000 / rate;
     const int64_t giveUp = start + 4 * lineTime + 20000;
-    // The frame cannot be out before its line time: a thread whose wake-up is punctual may
-    // sleep through most of it and spin only the end.
+    // The frame cannot be out before its line time: it is slept through.
     if (maySleep && lineTime > 0)
-        PauseMicroseconds(lineTime);
+        SleepMicroseconds(lineTime);
     for (;;) {
         const int64_t now = MonotonicMicroseconds();
         if (now >= giveUp)
@@ -302,6 +305,10 @@ bool SerialPort::DrainSpinning(size_t bytes, bool maySleep) {
         }
         if (queued == 0 && !transmitterBusy && now - start >= lineTime)
             return true;
+        // What is left (a UART's FIFO, a pseudo-terminal's reader still to be scheduled) takes
+        // tens of microseconds: looked at again after a short sleep, not in a spin.
+        if (maySleep)
+            SleepMicroseconds(DrainRecheckMicroseconds);
     }
 }
 

@@ -77,7 +77,8 @@ class SerialPort {
     // where the driver tells, the transmitter) is empty and, on a real line, at least the
     // line time of `bytes` at the port's rate has passed since the call. A line that never
     // empties is given up on after a bounded time, as if drained.
-    // `maySleep`: the known line time is slept (its end spun) rather than spun whole.
+    // `maySleep`: the known line time, and the short rest after it, are slept rather than
+    // spun.
     bool DrainSpinning(size_t bytes, bool maySleep = false);
     // The rate the port runs at, in bits per second (0 when it cannot be told).
     int32_t BaudRate() const { return baudRate_; }

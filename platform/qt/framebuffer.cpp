@@ -6,6 +6,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace tarvisk {
 
@@ -215,8 +216,19 @@ void Framebuffer::DrawIndexedImage(Point topLeft, const uint8_t* pixels, int32_t
 }
 
 void Framebuffer::StretchCopy(const Rect& source, const Rect& target) {
-    if (source.Width() <= 0 || source.Height() <= 0)
+    if (source.Width() <= 0 || source.Height() <= 0 || target.Width() <= 0)
         return;
+    // The source column of each target column, worked out once rather than per pixel (the
+    // magnifier is stretched on every shot). Columns off the image are marked -1.
+    const int32_t x0 = std::max(target.left, 0), x1 = std::min(target.right, size_.width);
+    if (x1 <= x0)
+        return;
+    thread_local std::vector<int32_t> columns;
+    columns.resize(static_cast<size_t>(x1 - x0));
+    for (int32_t x = x0; x < x1; ++x) {
+        const int32_t sx = source.left + (x - target.left) * source.Width() / target.Width();
+        columns[static_cast<size_t>(x - x0)] = sx >= 0 && sx < size_.width ? sx : -1;
+    }
     for (int32_t y = target.top; y < target.bottom; ++y) {
         if (y < 0 || y >= size_.height)
             continue;
@@ -225,9 +237,9 @@ void Framebuffer::StretchCopy(const Rect& source, const Rect& target) {
             continue;
         const QRgb* src = reinterpret_cast<const QRgb*>(image_.constScanLine(sy));
         QRgb* dst = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        for (int32_t x = target.left; x < target.right; ++x) {
-            const int32_t sx = source.left + (x - target.left) * source.Width() / target.Width();
-            if (x >= 0 && x < size_.width && sx >= 0 && sx < size_.width)
+        for (int32_t x = x0; x < x1; ++x) {
+            const int32_t sx = columns[static_cast<size_t>(x - x0)];
+            if (sx >= 0)
                 dst[x] = src[sx];
         }
     }

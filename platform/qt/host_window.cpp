@@ -84,10 +84,14 @@ FramebufferView::FramebufferView(Framebuffer& framebuffer, QWidget* parent)
 
 void FramebufferView::paintEvent(QPaintEvent* event) {
     // Only the exposed rectangles are copied, straight from the framebuffer under its lock;
-    // their bounding box may span the window.
+    // their bounding box may span the window. Each is clipped to itself: under a clip of
+    // several rectangles Qt blends through its thread pool, a handful of thread hand-offs a
+    // frame.
     QPainter painter(this);
-    for (const QRect& area : event->region())
+    for (const QRect& area : event->region()) {
+        painter.setClipRect(area);
         framebuffer_.PaintArea(painter, area);
+    }
 }
 
 void FramebufferView::mouseMoveEvent(QMouseEvent* event) {
