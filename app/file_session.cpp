@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "head/link_status.h"
+#include "platform/qt/window_thread.h"
 
 namespace tarvisk {
 
@@ -80,10 +81,7 @@ void FileSession::PlayTick() {
 
 template <typename F>
 void FileSession::OnWindowThread(F&& f) {
-    if (QThread::currentThread() == thread())
-        f();
-    else
-        QMetaObject::invokeMethod(this, std::forward<F>(f), Qt::QueuedConnection);
+    PostToWindowThread(this, std::forward<F>(f));
 }
 
 std::string FileSession::AskFileName(const FileDialogRequest& r) {

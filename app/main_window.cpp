@@ -9,6 +9,7 @@
 #include "app/image_mouse_host.h"
 #include "app/panel_input_view.h"
 #include "head/link_status.h"
+#include "platform/qt/window_thread.h"
 #include "ui/menu_state.h"
 #include "ui/panel_input.h"
 #include "ui/window_close.h"
@@ -78,11 +79,7 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     // The mode readout keeps the profile grid's items in step with the mode, also when a
     // played record changes it.
     panel_->onModeReadout = [this] {
-        if (QThread::currentThread() == host_->thread())
-            panelInput_->ApplyModeMenuState();
-        else
-            QMetaObject::invokeMethod(
-                host_.get(), [this] { panelInput_->ApplyModeMenuState(); }, Qt::QueuedConnection);
+        PostToWindowThread(host_.get(), [this] { panelInput_->ApplyModeMenuState(); });
     };
     host_->beforeFrame = [this] { FlushPendingDrawing(); };
     // A copy of the whole picture on the window thread (the measurement line's, a new colour
@@ -290,10 +287,7 @@ WindowPicture MainWindow::GrabWholeWindow() {
                 picture.pixels[size_t(y) * size_t(picture.width) + size_t(x)] = row[x] & 0xFFFFFFu;
         }
     };
-    if (QThread::currentThread() == host_->thread())
-        grab();
-    else
-        QMetaObject::invokeMethod(host_.get(), grab, Qt::BlockingQueuedConnection);
+    RunOnWindowThread(host_.get(), grab);
     return picture;
 }
 

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QSplashScreen>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 
@@ -16,6 +17,7 @@
 #include "config/ini_settings.h"
 #include "head/gps_input.h"
 #include "platform/number_locale.h"
+#include "platform/qt/window_thread.h"
 #include "sim/head_simulator.h"
 #include "ui/acquisition_link.h"
 
@@ -27,9 +29,14 @@ class Program::QuitAfterShots final : public WindowPart {
     QuitAfterShots(Program& program, HostWindow& host, int64_t limit)
         : program_(program), host_(host), limit_(limit) {}
     void OnShot(int64_t shots) override {
-        if (shots == limit_)
+        if (shots != limit_)
+            return;
+        // Played on the window thread, the run ends after the record's step, not inside it.
+        if (QThread::currentThread() == host_.thread())
             QMetaObject::invokeMethod(
                 &host_, [this] { program_.Quit(); }, Qt::QueuedConnection);
+        else
+            PostToWindowThread(&host_, [this] { program_.Quit(); });
     }
 
   private:
@@ -48,6 +55,7 @@ Program::~Program() {
     if (window_ && quitAfter_)
         window_->parts.Detach(quitAfter_.get());
     peripherals_.reset();
+    survey_.reset();
     files_.reset();
     window_.reset();
     link_.reset();
@@ -128,7 +136,7 @@ bool Program::Start(std::string& error, bool showSplash) {
     hooks.recorder = files_->RecorderHook();
     peripherals_ = InstallPeripherals(sys, w, *acquisition, *files_);
     InstallConfigWiring(sys, w, *link_);
-    InstallSurvey(sys, w, *acquisition, *files_, hooks);
+    survey_ = InstallSurvey(sys, w, *acquisition, *files_, hooks);
     peripherals_->FillProfileContexts(hooks);
     sys.pipeline.SetHooks(hooks);
     if (!options_.playPath.empty()) {

@@ -2,6 +2,7 @@
 // Start-up and the scripted-run options, shared by the program's entry point and the GUI
 // tests, which start the same program in-process.
 
+#include <QObject>
 #include <memory>
 
 #include "app/main_window.h"
@@ -54,6 +55,7 @@ class Program {
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<FileSession> files_;
     std::unique_ptr<class Peripherals> peripherals_;
+    std::unique_ptr<QObject> survey_;  // the automated scans and frame capture
     class QuitAfterShots;
     std::unique_ptr<QuitAfterShots> quitAfter_;
     std::string createdFolder_;

@@ -21,6 +21,7 @@
 #include "files/auto_scan_context.h"
 #include "files/auto_scan_link.h"
 #include "files/bmp_capture.h"
+#include "platform/qt/window_thread.h"
 #include "ui/acquisition_link.h"
 
 namespace tarvisk {
@@ -178,13 +179,10 @@ class SurveyWiring : public QObject,
     void RedrawAzimuthWindow() override {
         if (system_.settings.AzimuthWindow == 0)
             return;
-        QMetaObject::invokeMethod(
-            &window_.Host(),
-            [this] {
-                if (QWidget* w = window_.Host().ChildWidget(ChildWindowId::Azimuth))
-                    w->update();
-            },
-            Qt::QueuedConnection);
+        PostToWindowThread(&window_.Host(), [this] {
+            if (QWidget* w = window_.Host().ChildWidget(ChildWindowId::Azimuth))
+                w->update();
+        });
     }
     void ScanStarted() override {
         transducerMessage_ = true;
@@ -253,18 +251,14 @@ class SurveyWiring : public QObject,
         }
         auto done = std::make_shared<std::promise<void>>();
         std::future<void> finished = done->get_future();
-        QMetaObject::invokeMethod(
-            &window_.Host(),
-            [f, done]() mutable {
-                f();
-                done->set_value();
-            },
-            Qt::QueuedConnection);
+        PostToWindowThread(&window_.Host(), [f, done]() mutable {
+            f();
+            done->set_value();
+        });
         while (finished.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
             if (!link_.Thread().Running()) {
                 // Nobody waits for its answer any more: close whichever scan dialog is open.
-                QMetaObject::invokeMethod(
-                    &window_.Host(), [this] { CloseScanDialogs(); }, Qt::QueuedConnection);
+                PostToWindowThread(&window_.Host(), [this] { CloseScanDialogs(); });
                 return false;
             }
         }
@@ -306,10 +300,12 @@ class SurveyWiring : public QObject,
 
 }  // namespace
 
-void InstallSurvey(SonarSystem& system, MainWindow& window, AcquisitionLiveLink& link,
-                   FileSession& files, ShotHooks& hooks) {
-    auto* wiring = new SurveyWiring(system, window, link, files);
+std::unique_ptr<QObject> InstallSurvey(SonarSystem& system, MainWindow& window,
+                                       AcquisitionLiveLink& link, FileSession& files,
+                                       ShotHooks& hooks) {
+    auto wiring = std::make_unique<SurveyWiring>(system, window, link, files);
     wiring->Install(hooks);
+    return wiring;
 }
 
 }  // namespace tarvisk

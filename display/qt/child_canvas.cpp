@@ -1,4 +1,5 @@
 #include "display/qt/child_canvas.h"
+#include "platform/qt/window_thread.h"
 
 #include <QCloseEvent>
 #include <QPainter>
@@ -34,14 +35,7 @@ ChildCanvas::ChildCanvas(Size size, const DrawSurface& palette, QWidget* parent)
 }
 
 void ChildCanvas::Redraw() {
-    QPointer<ChildCanvas> self(this);
-    QMetaObject::invokeMethod(
-        this,
-        [self] {
-            if (self)
-                self->update();
-        },
-        Qt::QueuedConnection);
+    PostToWindowThread(this, [this] { update(); });
 }
 
 void ChildCanvas::paintEvent(QPaintEvent*) {

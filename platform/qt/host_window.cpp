@@ -17,6 +17,7 @@
 #include <QWindowStateChangeEvent>
 
 #include "platform/qt/child_window.h"
+#include "platform/qt/window_thread.h"
 
 namespace tarvisk {
 
@@ -126,6 +127,7 @@ void FramebufferView::leaveEvent(QEvent* event) {
 
 HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
     : framebuffer_(framebuffer), menu_(menu) {
+    InstallWindowThreadQueue();
     view_ = new FramebufferView(framebuffer, this);
     setCentralWidget(view_);
     view_->SetImageCursor(QCursor(QPixmap(QStringLiteral(":/tarvisk/newcur.png")), 16, 16));
@@ -211,12 +213,7 @@ QAction* HostWindow::Action(int32_t id) const {
 
 template <typename F>
 void HostWindow::OnUiThread(F&& f) const {
-    if (QThread::currentThread() == thread()) {
-        f();
-    } else {
-        QMetaObject::invokeMethod(const_cast<HostWindow*>(this), std::forward<F>(f),
-                                  Qt::BlockingQueuedConnection);
-    }
+    RunOnWindowThread(const_cast<HostWindow*>(this), [&f] { f(); });
 }
 
 void HostWindow::ShowMessage(std::string_view title, std::string_view text, MessageKind kind) {
