@@ -42,7 +42,15 @@ void LocalClock::Now(std::tm& local, int32_t& milliseconds) {
     const std::time_t seconds = system_clock::to_time_t(now);
     milliseconds = static_cast<int32_t>(
         duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
-    localtime_r(&seconds, &local);
+    // localtime_r takes the C library's time zone lock and works the zone out on every call;
+    // the loop asks many times a second for what changes once a second.
+    thread_local std::time_t lastSeconds = -1;
+    thread_local std::tm lastLocal{};
+    if (seconds != lastSeconds) {
+        localtime_r(&seconds, &lastLocal);
+        lastSeconds = seconds;
+    }
+    local = lastLocal;
 }
 
 bool RefreshDateTimeStamp(DateTimeStamp& stamp, SonarSettings& settings, LocalClock* clock) {

@@ -3,6 +3,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -47,10 +48,8 @@ void RepaintScheduler::WokenUp() {
     if (frameTimer_.isActive())
         return;
     const qint64 elapsed = sinceFlush_.elapsed();
-    if (elapsed >= FrameMilliseconds)
-        Flush();
-    else
-        frameTimer_.start(static_cast<int>(FrameMilliseconds - elapsed));
+    frameTimer_.start(
+        static_cast<int>(std::max<qint64>(GatherMilliseconds, FrameMilliseconds - elapsed)));
 }
 
 void RepaintScheduler::FlushNow() {
