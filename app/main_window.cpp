@@ -177,57 +177,77 @@ void MainWindow::KeyEvent(int key, bool down) {
     }
 }
 
+namespace {
+// Set while this thread processes a shot (the acquisition thread live, the window thread in
+// playback): the shot's changes then wake the window once, not once each.
+thread_local bool processingShot = false;
+}  // namespace
+
+void MainWindow::FrameWanted() {
+    if (!processingShot)
+        host_->RequestFrame();
+}
+
+void MainWindow::ShotStarted() {
+    processingShot = true;
+}
+
+void MainWindow::ShotFinished() {
+    processingShot = false;
+    host_->RequestFrame();
+}
+
 void MainWindow::CopyImageToWindow(const ImageRect& changed) {
     changes_.ImageChanged(changed);
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::AdvanceActivityBlinker(bool replyArrived) {
     changes_.ActivityToggled(replyArrived);
-    host_->RequestFrame();
+    FrameWanted();
     const int64_t n = ++shots_;
     parts.ForEach([n](WindowPart& part) { part.OnShot(n); });
 }
 
 void MainWindow::ClearActivityMark() {
     changes_.ActivityCleared();
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::DrawDialMarkers() {
     // The bearing is read here, on the thread that owns the shot.
     changes_.DialMoved(system_.link.Shot.HeadAngleDegrees);
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::ClearStatusMessage() {
     changes_.StatusBox("", PanelDarkGrey, PanelDarkGrey, PanelDarkGrey);
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::DrawGridLabel() {
     changes_.GridLabelChanged();
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::RefreshMagnifier() {
     changes_.MagnifierChanged();
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::RedrawAfterShot() {
     changes_.MeasureLineChanged();
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::RefreshReadouts() {
     changes_.MeasureReadoutsChanged();
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::ShowDateTime(std::string_view text) {
     changes_.DateTime(text);
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 void MainWindow::FlushPendingDrawing() {
@@ -267,7 +287,7 @@ void MainWindow::ShowLinkStatus(PaletteColour text, PaletteColour fill, PaletteC
     parts.ForEach([&facts](WindowPart& part) { part.AddLinkStatusFacts(facts); });
     const LinkStatusBox box = ChooseLinkStatus(facts, {text, fill, frame});
     changes_.StatusBox(box.text, box.colours.text, box.colours.fill, box.colours.frame);
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 WindowPicture MainWindow::GrabWholeWindow() {
@@ -303,7 +323,7 @@ void MainWindow::RefreshShotReadouts() {
         return;
     }
     changes_.ShotReadoutsChanged();
-    host_->RequestFrame();
+    FrameWanted();
 }
 
 }  // namespace tarvisk

@@ -101,6 +101,8 @@ class MainWindow : public WindowState,
     void CopyImageToWindow(const ImageRect& changed) override;
     // PanelHook
     void AdvanceActivityBlinker(bool replyArrived) override;
+    void ShotStarted() override;
+    void ShotFinished() override;
     void RefreshDiagnostics() override {
         parts.ForEach([](WindowPart& part) { part.RefreshDiagnostics(); });
     }
@@ -132,6 +134,9 @@ class MainWindow : public WindowState,
     void Warn(const std::string& title, const std::string& text);
 
   private:
+    // A change is recorded; the frame is asked for now, or at the end of the shot being
+    // processed on this thread.
+    void FrameWanted();
     void MouseEvent(MouseEventKind kind, Point p);
     void KeyEvent(int key, bool down);
 

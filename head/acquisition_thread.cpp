@@ -109,6 +109,7 @@ bool AcquisitionThread::StartAcquisition(int32_t baudIndex) {
         counters_.PortVanished = 1;
         lastReopenSecond_ = -1;
     }
+    stopWake_.Clear();
     running_.store(true);
     try {
         thread_ = std::thread(&AcquisitionThread::Loop, this);
@@ -129,7 +130,9 @@ void AcquisitionThread::StopAcquisition() {
         return;
     }
     running_.store(false);
+    stopWake_.Signal();
     thread_.join();
+    stopWake_.Clear();
     if (port_.IsOpen()) {
         port_.SetDtr(false);
         port_.Purge();
@@ -207,13 +210,14 @@ void AcquisitionThread::TryReopen() {
 
 void AcquisitionThread::Wait(int timeoutMs, bool forInput) {
     if (!port_.IsOpen()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        stopWake_.WaitMilliseconds(timeoutMs);
         return;
     }
     // With part of a reply queued the port stays readable, so wait for hang-ups only.
-    pollfd p{port_.Fd(), static_cast<short>(forInput ? POLLIN : 0), 0};
-    int r = ::poll(&p, 1, timeoutMs);
-    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+    pollfd p[2] = {{port_.Fd(), static_cast<short>(forInput ? POLLIN : 0), 0},
+                   {stopWake_.Fd(), POLLIN, 0}};
+    int r = ::poll(p, stopWake_.Fd() >= 0 ? 2 : 1, timeoutMs);
+    if (r > 0 && (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)))
         PortGone();
 }
 
@@ -229,7 +233,7 @@ void AcquisitionThread::Loop() {
     }
     while (running_.load(std::memory_order_relaxed)) {
         if (settings_.RunMode != 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(IdlePassMilliseconds));
+            stopWake_.WaitMilliseconds(IdlePassMilliseconds);
             continue;
         }
         if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_)) {
@@ -242,7 +246,7 @@ void AcquisitionThread::Loop() {
         if (settings_.Hold == 0) {
             PollForReply();
         } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(IdlePassMilliseconds));
+            stopWake_.WaitMilliseconds(IdlePassMilliseconds);
         }
 
         if (link_.ReplyReceived != 0 && seams_.AutomatedScanRunning()) {
@@ -326,7 +330,7 @@ void AcquisitionThread::PollForReply() {
         if (counters_.PortVanished != 0)
             TryReopen();
         if (!port_.IsOpen()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(IdlePassMilliseconds));
+            stopWake_.WaitMilliseconds(IdlePassMilliseconds);
         }
         return;
     }

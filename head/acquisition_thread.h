@@ -15,6 +15,7 @@
 #include "head/shot_handler.h"
 #include "head/timed_send.h"
 #include "platform/serial_port.h"
+#include "platform/wake_event.h"
 #include "settings/shared_value.h"
 
 namespace tarvisk {
@@ -135,6 +136,7 @@ class AcquisitionThread final : public DateTimeRefresher {
     int32_t lastReopenSecond_ = -1;
     int64_t lastSendMicroseconds_ = 0;
     std::atomic<bool> running_{false};
+    WakeEvent stopWake_;  // raised by a stop, so no wait runs on after it
     std::thread thread_;
 };
 

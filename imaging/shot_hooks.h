@@ -67,6 +67,10 @@ class PanelHook {
     // Clears the status message line under the image (background colour).
     virtual void ClearStatusMessage() {}
     virtual void DrawGridLabel() {}
+    // Around each shot's processing: what it changes on the window is shown together, once
+    // it is all drawn.
+    virtual void ShotStarted() {}
+    virtual void ShotFinished() {}
 };
 
 // The measurement cursor.

@@ -49,7 +49,28 @@ void ShotPipeline::ClearHistory(bool keepEchoLine) {
     drawing_.ClearImageAndHistory(link_.Shot.EchoLine, history_, keepList, keepEchoLine);
 }
 
+namespace {
+// Tells the panel that the shot's drawing is done, at the latest when processing ends.
+class ShotScope {
+  public:
+    explicit ShotScope(PanelHook& panel) : panel_(panel) { panel_.ShotStarted(); }
+    ~ShotScope() { Finish(); }
+    ShotScope(const ShotScope&) = delete;
+    ShotScope& operator=(const ShotScope&) = delete;
+    void Finish() {
+        if (open_)
+            panel_.ShotFinished();
+        open_ = false;
+    }
+
+  private:
+    PanelHook& panel_;
+    bool open_ = true;
+};
+}  // namespace
+
 void ShotPipeline::ProcessShot() {
+    ShotScope scope(*panel_);
     const bool playback = settings_.RunMode == 1;
     if (state_.HistoryClearRequest.Take())
         ClearHistory(false);
@@ -60,6 +81,7 @@ void ShotPipeline::ProcessShot() {
 
     const int32_t type = link_.Expected.ReplyType;
     if (type == ReplyTypeHeadScan) {
+        scope.Finish();
         delay_->WaitMilliseconds(BadReplyWaitMs);
         return;
     }
@@ -70,6 +92,7 @@ void ShotPipeline::ProcessShot() {
     }
     if (!accepted) {
         // A silent or noisy line must not spin the acquisition thread.
+        scope.Finish();
         if (!playback)
             delay_->WaitMilliseconds(BadReplyWaitMs);
         return;
@@ -141,6 +164,7 @@ void ShotPipeline::ProcessShot() {
 
     if (settings_.PixelZoom)
         magnifier_->RefreshMagnifier();
+    scope.Finish();
     if (playback && settings_.PlotSpeed < 100)
         recorder_->PlotSpeedPause();
 }

@@ -3,7 +3,6 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -47,9 +46,12 @@ void RepaintScheduler::WokenUp() {
     }
     if (frameTimer_.isActive())
         return;
+    // A shot asks for its frame once all of it is drawn, so a due frame is flushed at once.
     const qint64 elapsed = sinceFlush_.elapsed();
-    frameTimer_.start(
-        static_cast<int>(std::max<qint64>(GatherMilliseconds, FrameMilliseconds - elapsed)));
+    if (elapsed >= FrameMilliseconds)
+        Flush();
+    else
+        frameTimer_.start(static_cast<int>(FrameMilliseconds - elapsed));
 }
 
 void RepaintScheduler::FlushNow() {

@@ -18,9 +18,6 @@ class RepaintScheduler : public QObject {
   public:
     // About 60 frames a second.
     static constexpr int FrameMilliseconds = 16;
-    // A frame starts this long after the first change that asks for it, so the fan, the
-    // blinker and the dial of one shot, recorded microseconds apart, share one paint.
-    static constexpr int GatherMilliseconds = 2;
 
     explicit RepaintScheduler(QObject* parent = nullptr);
     ~RepaintScheduler() override;
