@@ -21,9 +21,9 @@ namespace {
 // thousand.
 constexpr int IdlePassMilliseconds = 10;
 // A pass waits for the reply at most this long: the loop's other duties (requests, the clock
-// second, stopping) still come round within a frame of the screen, and a 100 ms shot costs a
-// handful of passes, each a wake-up of the thread, instead of twenty.
-constexpr int LongestReplyWaitMilliseconds = 25;
+// second) still come round ten times a second, a stop ends the wait at once, and a shot costs
+// two or three passes, each a wake-up of the thread, instead of twenty.
+constexpr int LongestReplyWaitMilliseconds = 100;
 
 // How long the rest of a reply takes on the line (10 bits a byte), within one pass's wait.
 int ReplyWaitMilliseconds(int32_t missingBytes, int32_t baudRate) {

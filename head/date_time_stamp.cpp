@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "settings/settings_tables.h"
 
@@ -30,8 +31,14 @@ bool UpdateDateTimeStamp(DateTimeStamp& stamp, SonarSettings& settings, const st
     } else {
         stamp.DateAndTimeText.CopyTo(dateAndTime, sizeof dateAndTime);
     }
+    // Every pass of the live loop comes here: the hundredths are put on by hand.
     char recorder[112];
-    std::snprintf(recorder, sizeof recorder, "%s.%02d", dateAndTime, hundredths);
+    const size_t length = std::strlen(dateAndTime);
+    std::memcpy(recorder, dateAndTime, length);
+    recorder[length] = '.';
+    recorder[length + 1] = static_cast<char>('0' + hundredths / 10 % 10);
+    recorder[length + 2] = static_cast<char>('0' + hundredths % 10);
+    recorder[length + 3] = '\0';
     stamp.RecorderText.Set(recorder);
     return changed;
 }
