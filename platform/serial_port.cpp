@@ -173,6 +173,7 @@ bool SerialPort::Open(const std::string& path, int32_t baudRate, bool readOnly) 
     vanished_ = false;
     haveCounters_ = true;
     haveLineStatus_ = true;
+    haveModemLines_ = true;
     lastCounters_ = {};
     if (!Configure(baudRate)) {
         Close();
@@ -365,11 +366,16 @@ bool SerialPort::ReadStatus(SerialLineStatus& status) {
 bool SerialPort::SetRts(bool on) {
     if (fd_ < 0)
         return false;
+    // Twice a shot: a line without modem lines (a pseudo-terminal) is not asked again.
+    if (!haveModemLines_)
+        return true;
     int bits = TIOCM_RTS;
     if (ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) != 0) {
         int error = errno;
-        if (IsUnsupported(error))
+        if (IsUnsupported(error)) {
+            haveModemLines_ = false;
             return true;
+        }
         return Failed(error);
     }
     return true;

@@ -117,6 +117,7 @@ class SerialPort {
     bool vanished_ = false;
     bool haveCounters_ = true;
     bool haveLineStatus_ = true;
+    bool haveModemLines_ = true;  // RTS can be set (not on a pseudo-terminal)
     int32_t baudRate_ = 0;
     PortProblem problem_ = PortProblem::None;
     PathIdentity identity_{};
