@@ -24,8 +24,8 @@ void PauseMicroseconds(int64_t microseconds);
 // process's time slice lands in the spin as well. One per thread; not shared.
 class PunctualWait {
   public:
-    static constexpr int64_t MinMarginMicroseconds = 5;
-    static constexpr int64_t MaxMarginMicroseconds = 50;
+    static constexpr int64_t MinMarginMicroseconds = 2;
+    static constexpr int64_t MaxMarginMicroseconds = 20;
 
     // Lets this thread's sleeps end when asked rather than up to 50 us later (the kernel's
     // default slack for ordinary threads). Call on the waiting thread.
