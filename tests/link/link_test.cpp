@@ -115,7 +115,10 @@ TEST(LiveLink, SoakOfTenThousandShotsLosesNothing) {
     auto log = live.CommandLog();
     // The last frame may have gone out after the last reply was taken.
     ASSERT_GE(log.size(), shots.size());
-    ASSERT_LE(log.size(), shots.size() + 1);
+    ASSERT_LE(log.size(), shots.size() + 1)
+        << "orientation requests given up: "
+        << live.acquisition.Counters().OrientationTimeouts.Get()
+        << ", silent seconds: " << live.acquisition.Counters().NoDataSeconds.Get();
     size_t orientation = 0;
     for (size_t i = 0; i < shots.size(); ++i) {
         ASSERT_TRUE(shots[i].valid) << "shot " << i;
