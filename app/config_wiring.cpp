@@ -83,23 +83,10 @@ class ConfigFeatures final : public QObject, public FeatureProvider {
         dialog.exec();
         settings_.ParametersChanged = 1;
     }
+    // The grid that follows a new velocity is redrawn by the menu command that runs this.
     void SoundVelocity() {
-        const float before = settings_.SoundVelocityMeters;
         SoundVelocityDialog dialog(settings_, &host_);
         dialog.exec();
-        const float after = settings_.SoundVelocityMeters;
-        if (after == before || settings_.Grid == 0)
-            return;
-        // Erase the grid drawn for the old velocity before the new one is drawn.
-        system_.image.DrawBusy = 1;
-        settings_.SoundVelocityMeters = before;
-        settings_.Grid = 0;
-        system_.drawing.DrawGrid();
-        settings_.Grid = 1;
-        settings_.SoundVelocityMeters = after;
-        system_.image.DrawBusy = 0;
-        panel_.DrawGridLabel();
-        window_.Drawing().GridRedraw();
     }
     void RotateImage() {
         RotateImageDialog dialog(settings_, &host_);

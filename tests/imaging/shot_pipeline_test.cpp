@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "imaging/grid.h"
@@ -407,9 +408,14 @@ TEST(ShotPipelineThreads, RedrawsFromAnotherThreadWhileFansAreDrawn) {
             sys.image.DrawBusy = 0;
             if (++redraws % 5 == 0)
                 sys.drawing.RedrawImage();
-            std::lock_guard<std::mutex> lock(sys.image.Mutex());
-            uint64_t sum = Checksum(sys.image);
-            (void)sum;
+            {
+                std::lock_guard<std::mutex> lock(sys.image.Mutex());
+                uint64_t sum = Checksum(sys.image);
+                (void)sum;
+            }
+            // A window redraws between shots, not without pause: the fan thread waits for
+            // DrawBusy to drop and could otherwise starve for minutes on a loaded machine.
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     });
     for (int32_t k = 0; k < 200; ++k)
