@@ -1,8 +1,10 @@
 #include <dirent.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "link_fixture.h"
 
@@ -228,7 +230,7 @@ TEST(LiveLink, ThousandStartStopCyclesWhileStreaming) {
     LiveLink live;
     ASSERT_TRUE(live.StartSimulator());
     const int descriptors = OpenDescriptors();
-    int64_t slowest = 0;
+    std::vector<int64_t> stops;
     for (int i = 0; i < 1000; ++i) {
         ASSERT_TRUE(live.StartLink()) << "cycle " << i;
         // Stop at varied points of the exchange: at once, or after the first shots.
@@ -238,14 +240,18 @@ TEST(LiveLink, ThousandStartStopCyclesWhileStreaming) {
         }
         auto t0 = std::chrono::steady_clock::now();
         live.acquisition.StopAcquisition();
-        auto took = std::chrono::duration_cast<std::chrono::microseconds>(
-                        std::chrono::steady_clock::now() - t0)
-                        .count();
-        slowest = std::max<int64_t>(slowest, took);
+        stops.push_back(std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now() - t0)
+                            .count());
         ASSERT_FALSE(live.acquisition.Running());
         ASSERT_FALSE(live.acquisition.PortOpen());
     }
-    EXPECT_LT(slowest, 100000) << "slowest StopAcquisition in microseconds";
+    // A stop ends the loop's wait for the line at once: one that sat out the wait (up to
+    // 100 ms a pass) would put the middle stop at tens of milliseconds. A loaded machine may
+    // still hold the thread off its core now and then, so the slowest only has to end.
+    std::sort(stops.begin(), stops.end());
+    EXPECT_LT(stops[stops.size() / 2], 20000) << "middle StopAcquisition in microseconds";
+    EXPECT_LT(stops.back(), 2000000) << "slowest StopAcquisition in microseconds";
     EXPECT_EQ(OpenDescriptors(), descriptors);
     EXPECT_GT(live.shots.Count(), 700u);
 }
