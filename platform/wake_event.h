@@ -1,6 +1,7 @@
 #pragma once
-// A flag another thread can raise to end a wait at once: an eventfd, so the wait polls it beside
-// the serial line and a stop never has to sit out the rest of a wait.
+// A flag another thread can raise to end a wait at once: an eventfd, so a wait can poll it beside
+// the serial line (a stop never sits out the rest of a wait) or an event loop can watch it (the
+// window thread woken for a frame or for work handed to it).
 
 namespace tarvisk {
 

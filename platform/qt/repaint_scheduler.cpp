@@ -1,20 +1,13 @@
 #include "platform/qt/repaint_scheduler.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdint>
-
 namespace tarvisk {
 
 RepaintScheduler::RepaintScheduler(QObject* parent) : QObject(parent) {
-    eventFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, [this] { Flush(); });
-    if (eventFd_ >= 0) {
-        notifier_ = new QSocketNotifier(eventFd_, QSocketNotifier::Read, this);
+    if (wake_.Fd() >= 0) {
+        notifier_ = new QSocketNotifier(wake_.Fd(), QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, [this] { WokenUp(); });
     }
     sinceFlush_.start();
@@ -22,28 +15,22 @@ RepaintScheduler::RepaintScheduler(QObject* parent) : QObject(parent) {
 
 RepaintScheduler::~RepaintScheduler() {
     delete notifier_;
-    if (eventFd_ >= 0)
-        ::close(eventFd_);
 }
 
 void RepaintScheduler::Notify() {
     // Only the first change after a flush wakes the window thread.
     if (armed_.exchange(true, std::memory_order_acq_rel))
         return;
-    if (eventFd_ < 0) {
+    if (wake_.Fd() < 0) {
         QMetaObject::invokeMethod(
             this, [this] { WokenUp(); }, Qt::QueuedConnection);
         return;
     }
-    const uint64_t one = 1;
-    while (::write(eventFd_, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    wake_.Signal();
 }
 
 void RepaintScheduler::WokenUp() {
-    uint64_t count = 0;
-    while (::read(eventFd_, &count, sizeof count) < 0 && errno == EINTR) {
-    }
+    wake_.Clear();
     if (frameTimer_.isActive())
         return;
     // A shot asks for its frame once all of it is drawn, so a due frame is flushed at once.

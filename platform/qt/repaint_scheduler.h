@@ -11,6 +11,8 @@
 #include <atomic>
 #include <functional>
 
+#include "platform/wake_event.h"
+
 namespace tarvisk {
 
 class RepaintScheduler : public QObject {
@@ -37,7 +39,7 @@ class RepaintScheduler : public QObject {
     void WokenUp();
     void Flush();
 
-    int eventFd_ = -1;
+    WakeEvent wake_;
     QSocketNotifier* notifier_ = nullptr;
     QTimer frameTimer_;
     QElapsedTimer sinceFlush_;

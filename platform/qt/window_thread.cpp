@@ -1,19 +1,16 @@
 #include "platform/qt/window_thread.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
+
+#include "platform/wake_event.h"
 
 namespace tarvisk {
 
@@ -44,9 +41,8 @@ struct Entry {
 class WindowThreadQueue final : public QObject {
   public:
     explicit WindowThreadQueue(QObject* parent) : QObject(parent) {
-        eventFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        if (eventFd_ >= 0) {
-            notifier_ = new QSocketNotifier(eventFd_, QSocketNotifier::Read, this);
+        if (wake_.Fd() >= 0) {
+            notifier_ = new QSocketNotifier(wake_.Fd(), QSocketNotifier::Read, this);
             connect(notifier_, &QSocketNotifier::activated, this, [this] { Drain(); });
         }
     }
@@ -61,29 +57,23 @@ class WindowThreadQueue final : public QObject {
             if (e.completion)
                 e.completion->Set();
         delete notifier_;
-        if (eventFd_ >= 0)
-            ::close(eventFd_);
     }
 
     // False (and `entry` left as it was) when the queue no longer takes work.
     bool Add(Entry& entry) {
         {
             std::lock_guard lock(mutex_);
-            if (closed_ || eventFd_ < 0)
+            if (closed_ || wake_.Fd() < 0)
                 return false;
             entries_.push_back(std::move(entry));
         }
-        const uint64_t one = 1;
-        while (::write(eventFd_, &one, sizeof one) < 0 && errno == EINTR) {
-        }
+        wake_.Signal();
         return true;
     }
 
   private:
     void Drain() {
-        uint64_t count = 0;
-        while (::read(eventFd_, &count, sizeof count) < 0 && errno == EINTR) {
-        }
+        wake_.Clear();
         std::deque<Entry> ready;
         {
             std::lock_guard lock(mutex_);
@@ -100,7 +90,7 @@ class WindowThreadQueue final : public QObject {
     std::mutex mutex_;
     std::deque<Entry> entries_;
     bool closed_ = false;
-    int eventFd_ = -1;
+    WakeEvent wake_;
     QSocketNotifier* notifier_ = nullptr;
 };
 
