@@ -6,6 +6,26 @@ set -e
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 JOBS=$(nproc)
+# Each stage's time, printed again at the end: a CI log keeps only its tail.
+STARTED=$(date +%s)
+TIMES=""
+stage() {
+  now=$(date +%s)
+  if [ -n "$STAGE" ]; then TIMES="$TIMES$(printf '%6ss  %s' $((now - STAGE_START)) "$STAGE")
+"; fi
+  STAGE=$1
+  STAGE_START=$now
+  if [ -n "$1" ]; then echo "== $1"; fi
+}
+STAGE=""
+summary() {
+  status=$?
+  stage ""
+  printf 'Stage times:\n%s%6ss  in all\n' "$TIMES" $(($(date +%s) - STARTED))
+  exit $status
+}
+trap summary EXIT
+stage "Setup (Debian packages)"
 scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 
@@ -18,17 +38,17 @@ build() {  # build DIR CMAKE-ARGS...
   cmake --build "$1" -j "$JOBS"
 }
 
-echo "== Build and test"
+stage "Build and test"
 build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVISK_BENCH=ON
 ctest --test-dir build/release --output-on-failure --timeout 600 -j "$JOBS"
 
-echo "== The window and program tests again, under a decimal-comma locale"
+stage "The window and program tests again, under a decimal-comma locale"
 # Only the Qt programs take the locale from the environment; every number they show, take
 # and write must keep the point all the same.
 LC_ALL=de_DE.UTF-8 ctest --test-dir build/release --output-on-failure --timeout 600 \
   -j "$JOBS" -L 'gui|program'
 
-echo "== Debian package (dpkg-buildpackage, its tests left to the stages here)"
+stage "Debian package (dpkg-buildpackage, its tests left to the stages here)"
 scripts/check-package.sh
 
 # The sanitizer stages build everything, the window included, and run every test: the window
@@ -36,20 +56,20 @@ scripts/check-package.sh
 # entries in the suppression files, each with its reason.
 SUPP="$ROOT/scripts/sanitizers"
 
-echo "== ASan + UBSan (everything, in de_DE.UTF-8)"
+stage "ASan + UBSan (everything, in de_DE.UTF-8)"
 build build/asan -DCMAKE_BUILD_TYPE=Debug "-DTARVISK_SANITIZE=address;undefined"
 # Under a decimal-comma locale as a whole: whatever would pick the locale up must keep the point.
 LC_ALL=de_DE.UTF-8 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS="suppressions=$SUPP/lsan-qt.supp:print_suppressions=0" \
   ctest --test-dir build/asan --output-on-failure --timeout 900 -j "$JOBS"
 
-echo "== TSan (everything)"
+stage "TSan (everything)"
 build build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVISK_SANITIZE=thread
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$SUPP/tsan-qt.supp" \
   ctest --test-dir build/tsan --output-on-failure --timeout 900 -j "$JOBS"
 
 if command -v clang++ >/dev/null; then
-  echo "== Fuzz targets (short runs)"
+  stage "Fuzz targets (short runs)"
   configure build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DTARVISK_FUZZ=ON -DTARVISK_GUI=OFF
   cmake --build build/fuzz -j "$JOBS" --target fuzzers

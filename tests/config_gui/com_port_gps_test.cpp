@@ -43,8 +43,9 @@ TEST(ComPortGps, DisablingClearsTheFieldAndStopsTheInputEnablingStartsItAgain) {
     ASSERT_TRUE(p);
     SonarSystem& sys = p->System();
     Framebuffer& surface = p->Window().Surface();
+    // The fix lands in the state before the reader draws it: wait for the pixels as well.
     ASSERT_TRUE(Pump([&] { return HasFix(sys); }, 30000));
-    EXPECT_GT(FieldPixelsSet(surface), 0);
+    EXPECT_TRUE(Pump([&] { return FieldPixelsSet(surface) > 0; }, 10000));
 
     RunModal(
         "COMPORTSETUP", [&] { p->Window().OnCommand(IdComPorts); },
@@ -69,7 +70,7 @@ TEST(ComPortGps, DisablingClearsTheFieldAndStopsTheInputEnablingStartsItAgain) {
         });
     EXPECT_EQ(sys.settings.UseGPS, 1);
     EXPECT_TRUE(Pump([&] { return HasFix(sys); }, 30000));
-    EXPECT_GT(FieldPixelsSet(surface), 0);
+    EXPECT_TRUE(Pump([&] { return FieldPixelsSet(surface) > 0; }, 10000));
     p->Quit();
 }
 
