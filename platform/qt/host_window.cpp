@@ -148,8 +148,13 @@ HostWindow::HostWindow(Framebuffer& framebuffer, MenuModel& menu)
     scheduler_.onFlush = [this] {
         if (beforeFrame)
             beforeFrame();
+        // Painted at once: the frame is already coalesced, and a posted update would cost
+        // the window thread another wake-up.
+        QRegion changed;
         for (const Rect& r : framebuffer_.TakeDirty())
-            view_->update(r.left, r.top, r.Width(), r.Height());
+            changed += QRect(r.left, r.top, r.Width(), r.Height());
+        if (!changed.isEmpty())
+            view_->repaint(changed);
     };
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }

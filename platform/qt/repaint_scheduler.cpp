@@ -2,6 +2,12 @@
 
 namespace tarvisk {
 
+namespace {
+// Set on the window thread while its flush runs: what the flush itself draws is shown by that
+// same flush, so it must not ask for another frame.
+thread_local bool flushing = false;
+}  // namespace
+
 RepaintScheduler::RepaintScheduler(QObject* parent) : QObject(parent) {
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
@@ -18,6 +24,8 @@ RepaintScheduler::~RepaintScheduler() {
 }
 
 void RepaintScheduler::Notify() {
+    if (flushing)
+        return;
     // Only the first change after a flush wakes the window thread.
     if (armed_.exchange(true, std::memory_order_acq_rel))
         return;
@@ -51,8 +59,11 @@ void RepaintScheduler::Flush() {
     armed_.exchange(false, std::memory_order_acq_rel);
     sinceFlush_.restart();
     ++flushes_;
-    if (onFlush)
-        onFlush();
+    if (!onFlush)
+        return;
+    flushing = true;
+    onFlush();
+    flushing = false;
 }
 
 }  // namespace tarvisk
