@@ -382,11 +382,8 @@ void AcquisitionThread::PollForReply() {
     if (counters_.NoDataSeconds > 2)
         ShowStatus(false);
     ResetNoDataCounters();
-    if (!port_.ReadStatus(status)) {
-        PortGone();
-        return;
-    }
-    const int32_t wanted = std::min(status.queued, expected);
+    // The whole reply is queued already (the status above said so): no second look.
+    const int32_t wanted = expected;
     int32_t got = 0;
     while (got < wanted) {
         int64_t n = port_.Read(link_.Reply.bytes.data() + got, static_cast<size_t>(wanted - got));

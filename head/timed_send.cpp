@@ -35,15 +35,26 @@ void TimedSend::TransmitCommand(const SwitchCommand& frame) {
             ReportPriority(priority_.Raise());
     }
     bool ok = port_.SetRts(true);
-    wait_.Wait(timing_.rtsLeadMicroseconds);
+    // A line without RTS (a pseudo-terminal) has no edge to time: its waits are kept only
+    // where the far end sees them, the write-to-purge span, and slept in one piece, since
+    // every extra wake-up costs a shot more CPU than the wait itself.
+    const bool rtsLine = port_.HasModemLines();
+    if (rtsLine)
+        wait_.Wait(timing_.rtsLeadMicroseconds);
     const int64_t written = MonotonicMicroseconds();
     ok = port_.Write(frame.data(), frame.size()) == static_cast<int64_t>(frame.size()) && ok;
     ok = port_.DrainSpinning(frame.size(), true) && ok;
     const int64_t drained = MonotonicMicroseconds();
-    wait_.Wait(timing_.rtsHoldMicroseconds);
-    ok = port_.SetRts(false) && ok;
-    last_.rtsHoldMicroseconds = MonotonicMicroseconds() - drained;
-    wait_.Wait(int64_t{settings_.TxDelay} * 100 + 500);
+    const int64_t turnRound = int64_t{settings_.TxDelay} * 100 + 500;
+    if (rtsLine) {
+        wait_.Wait(timing_.rtsHoldMicroseconds);
+        ok = port_.SetRts(false) && ok;
+        last_.rtsHoldMicroseconds = MonotonicMicroseconds() - drained;
+        wait_.Wait(turnRound);
+    } else {
+        wait_.Wait(timing_.rtsHoldMicroseconds + turnRound);
+        last_.rtsHoldMicroseconds = timing_.rtsHoldMicroseconds;
+    }
     // The frame is drained, so only input is left to discard. An output flush would do nothing
     // on a real port but, on a pseudo-terminal, drop a frame the far end has not read yet.
     ok = port_.PurgeInput() && ok;

@@ -33,8 +33,9 @@ class TimedSend : public CommandLine {
 
     // SendDelay ms, then (the sending thread raised where allowed, once) RTS up, 200 us, the 27
     // bytes written and drained (write only queues on Linux), 1500 us, RTS down, TxDelay x 100 +
-    // 500 us, purge (input; the output is drained). A port that fails here is left marked
-    // vanished for the caller.
+    // 500 us, purge (input; the output is drained). A line without RTS skips the lead and
+    // sleeps hold and turn-round as one. A port that fails here is left marked vanished for
+    // the caller.
     void TransmitCommand(const SwitchCommand& frame) override;
 
     void SetTiming(const SendTiming& timing) { timing_ = timing; }

@@ -92,6 +92,8 @@ class SerialPort {
     bool ReadCounters(SerialLineCounters& counters) const;
 
     bool SetRts(bool on);
+    // False once a set of RTS found the line has none (a pseudo-terminal).
+    bool HasModemLines() const { return haveModemLines_; }
     bool SetDtr(bool on);
 
     // Writes all bytes; waits for room at most timeoutMs in total. Returns the bytes written,
