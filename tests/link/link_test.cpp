@@ -115,25 +115,37 @@ TEST(LiveLink, SoakOfTenThousandShotsLosesNothing) {
 
     auto shots = live.shots.Shots();
     auto log = live.CommandLog();
-    // The last frame may have gone out after the last reply was taken.
-    ASSERT_GE(log.size(), shots.size());
-    ASSERT_LE(log.size(), shots.size() + 1)
-        << "orientation requests given up: "
-        << live.acquisition.Counters().OrientationTimeouts.Get()
-        << ", silent seconds: " << live.acquisition.Counters().NoDataSeconds.Get();
+    // An orientation request left unanswered for its quarter second is given up and the
+    // head's command goes out instead: on a loaded machine that may happen, and the request
+    // then has no shot. Every other command has its own, in order.
+    const int32_t givenUpAllowed = live.acquisition.Counters().OrientationTimeouts.Get();
+    int32_t givenUp = 0;
+    size_t next = 0;
     size_t orientation = 0;
     for (size_t i = 0; i < shots.size(); ++i) {
         ASSERT_TRUE(shots[i].valid) << "shot " << i;
-        const uint8_t id = HexByte(log[i], 2);
+        while (next < log.size() && HexByte(log[next], 2) == 0x18 && shots[i].type != 'O' &&
+               givenUp < givenUpAllowed) {
+            ++givenUp;
+            ++next;
+        }
+        ASSERT_LT(next, log.size()) << "shot " << i << " without its command";
+        const uint8_t id = HexByte(log[next], 2);
         if (id == 0x18) {
             ++orientation;
             ASSERT_EQ(shots[i].type, 'O') << "shot " << i;
         } else {
             ASSERT_EQ(id, 0x10);
             ASSERT_EQ(shots[i].type, 'G') << "shot " << i;
-            ASSERT_EQ(shots[i].range, HexByte(log[i], 3)) << "shot " << i;
+            ASSERT_EQ(shots[i].range, HexByte(log[next], 3)) << "shot " << i;
         }
+        ++next;
     }
+    // The last frame may have gone out after the last reply was taken (after a request given
+    // up at the very end, perhaps).
+    EXPECT_LE(log.size(), next + 1 + static_cast<size_t>(givenUpAllowed - givenUp)) << "orientation requests given up: " << givenUpAllowed
+                                     << ", silent seconds: "
+                                     << live.acquisition.Counters().NoDataSeconds.Get();
     EXPECT_GT(orientation, 0u);
     EXPECT_EQ(live.acquisition.Counters().NoDataSeconds.Get(), 0);
 }
