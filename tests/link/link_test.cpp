@@ -143,9 +143,9 @@ TEST(LiveLink, SoakOfTenThousandShotsLosesNothing) {
     }
     // The last frame may have gone out after the last reply was taken (after a request given
     // up at the very end, perhaps).
-    EXPECT_LE(log.size(), next + 1 + static_cast<size_t>(givenUpAllowed - givenUp)) << "orientation requests given up: " << givenUpAllowed
-                                     << ", silent seconds: "
-                                     << live.acquisition.Counters().NoDataSeconds.Get();
+    EXPECT_LE(log.size(), next + 1 + static_cast<size_t>(givenUpAllowed - givenUp))
+        << "orientation requests given up: " << givenUpAllowed
+        << ", silent seconds: " << live.acquisition.Counters().NoDataSeconds.Get();
     EXPECT_GT(orientation, 0u);
     EXPECT_EQ(live.acquisition.Counters().NoDataSeconds.Get(), 0);
 }
