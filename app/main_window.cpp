@@ -58,10 +58,9 @@ MainWindow::MainWindow(SonarSystem& system, LiveLink& link)
     panelInputView_->onRepeat = [this] { panelInput_->RepeatTick(); };
     panel_->WatchGridLabelBlockers(&system_.link.AzimuthExchangePending);
     drawing_ = std::make_unique<WindowDrawing>(system_, link_, *panel_, *framebuffer_, *this);
-    commands_ =
-        std::make_unique<MenuCommands>(system_, link_, menu_, *panel_, *this, *drawing_, *this);
-    modeSwitch_ = std::make_unique<ModeSwitch>(system_, link_, menu_, *panel_, *this, *drawing_,
-                                               *this, *mouse_, *panelInput_);
+    const WindowContext window{system_, link_, menu_, *panel_, *this, *drawing_, *this};
+    commands_ = std::make_unique<MenuCommands>(window);
+    modeSwitch_ = std::make_unique<ModeSwitch>(window, *mouse_, *panelInput_);
 
     ApplyMenuStateFromSettings(menu_, settings_);
     panelInput_->ApplyModeMenuState();

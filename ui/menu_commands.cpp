@@ -10,16 +10,15 @@
 
 namespace tarvisk {
 
-MenuCommands::MenuCommands(SonarSystem& system, LiveLink& link, MenuModel& menu, StatusPanel& panel,
-                           WindowState& state, WindowDrawing& drawing, WindowShell& shell)
-    : system_(system),
-      settings_(system.settings),
-      link_(link),
-      menu_(menu),
-      panel_(panel),
-      state_(state),
-      drawing_(drawing),
-      shell_(shell) {}
+MenuCommands::MenuCommands(const WindowContext& window)
+    : system_(window.system),
+      settings_(window.system.settings),
+      link_(window.link),
+      menu_(window.menu),
+      panel_(window.panel),
+      state_(window.state),
+      drawing_(window.drawing),
+      shell_(window.shell) {}
 
 void MenuCommands::OnCommand(int32_t id) {
     const bool live = settings_.RunMode == 0;

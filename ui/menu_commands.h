@@ -7,13 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "display/status_panel.h"
-#include "platform/menu_model.h"
-#include "ui/live_link.h"
-#include "ui/sonar_system.h"
-#include "ui/window_drawing.h"
-#include "ui/window_shell.h"
-#include "ui/window_state.h"
+#include "ui/window_context.h"
 
 namespace tarvisk {
 
@@ -24,8 +18,7 @@ inline constexpr std::string_view AboutText =
 
 class MenuCommands {
   public:
-    MenuCommands(SonarSystem& system, LiveLink& link, MenuModel& menu, StatusPanel& panel,
-                 WindowState& state, WindowDrawing& drawing, WindowShell& shell);
+    explicit MenuCommands(const WindowContext& window);
 
     void OnCommand(int32_t id);
     // "Profile Grid", also the panel's grid button.

@@ -9,17 +9,15 @@
 
 namespace tarvisk {
 
-ModeSwitch::ModeSwitch(SonarSystem& system, LiveLink& link, MenuModel& menu, StatusPanel& panel,
-                       WindowState& state, WindowDrawing& drawing, WindowShell& shell,
-                       ImageMouse& mouse, PanelInput& input)
-    : system_(system),
-      settings_(system.settings),
-      link_(link),
-      menu_(menu),
-      panel_(panel),
-      state_(state),
-      drawing_(drawing),
-      shell_(shell),
+ModeSwitch::ModeSwitch(const WindowContext& window, ImageMouse& mouse, PanelInput& input)
+    : system_(window.system),
+      settings_(window.system.settings),
+      link_(window.link),
+      menu_(window.menu),
+      panel_(window.panel),
+      state_(window.state),
+      drawing_(window.drawing),
+      shell_(window.shell),
       mouse_(mouse),
       input_(input) {}
 

@@ -4,23 +4,15 @@
 
 #include <cstdint>
 
-#include "display/status_panel.h"
-#include "platform/menu_model.h"
 #include "ui/image_mouse.h"
-#include "ui/live_link.h"
 #include "ui/panel_input.h"
-#include "ui/sonar_system.h"
-#include "ui/window_drawing.h"
-#include "ui/window_shell.h"
-#include "ui/window_state.h"
+#include "ui/window_context.h"
 
 namespace tarvisk {
 
 class ModeSwitch {
   public:
-    ModeSwitch(SonarSystem& system, LiveLink& link, MenuModel& menu, StatusPanel& panel,
-               WindowState& state, WindowDrawing& drawing, WindowShell& shell, ImageMouse& mouse,
-               PanelInput& input);
+    ModeSwitch(const WindowContext& window, ImageMouse& mouse, PanelInput& input);
 
     // Applies RunMode: the old source stops, the live values are kept aside or given back,
     // the menu, title and panel follow. Also run once at start-up.

@@ -158,8 +158,9 @@ struct WindowRig {
     QuietPanelInputWindow inputWindow;
     PanelInput input{s, state.input, system.imaging, menu, layout, inputWindow};
     WindowDrawing drawing{system, link, panel, surface, state};
-    MenuCommands commands{system, link, menu, panel, state, drawing, shell};
-    ModeSwitch modes{system, link, menu, panel, state, drawing, shell, mouse, input};
+    WindowContext window{system, link, menu, panel, state, drawing, shell};
+    MenuCommands commands{window};
+    ModeSwitch modes{window, mouse, input};
 };
 
 }  // namespace tarvisk::testing
