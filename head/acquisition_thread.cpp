@@ -395,14 +395,20 @@ void AcquisitionThread::PollForReply() {
         PortGone();
         return;
     }
-    port_.Purge();
-    if (got < wanted)
+    // Whatever came after the reply is thrown away. Where a command follows, its own purge
+    // (after the frame is out, the output drained) does that a few milliseconds later, so the
+    // line is purged once a shot, not twice.
+    if (got < wanted) {
+        port_.Purge();
         return;  // a failed read ends the poll without a shot
+    }
     counters_.ShotsRead.fetch_add(1, std::memory_order_relaxed);
 
     if (link_.AzimuthExchangePending != 0) {
-        if (settings_.SimulateAzimuthDrive != 0)
+        if (settings_.SimulateAzimuthDrive != 0) {
+            port_.Purge();
             return;
+        }
         shots_.ProcessShot();
         settings_.ParametersChanged = 1;
         Send();
