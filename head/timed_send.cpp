@@ -43,7 +43,7 @@ void TimedSend::TransmitCommand(const SwitchCommand& frame) {
         wait_.Wait(timing_.rtsLeadMicroseconds);
     const int64_t written = MonotonicMicroseconds();
     ok = port_.Write(frame.data(), frame.size()) == static_cast<int64_t>(frame.size()) && ok;
-    ok = port_.DrainSpinning(frame.size(), true) && ok;
+    ok = port_.DrainFrame(frame.size()) && ok;
     const int64_t drained = MonotonicMicroseconds();
     const int64_t turnRound = int64_t{settings_.TxDelay} * 100 + 500;
     if (rtsLine) {

@@ -23,7 +23,8 @@ struct SendTiming {
 
 // How long the last send's steps took, for the diagnostics and the benchmarks.
 struct SendTimes {
-    int64_t rtsHoldMicroseconds = 0;       // the frame's end to RTS dropped
+    int64_t rtsHoldMicroseconds = 0;       // the frame's end to RTS dropped (the hold asked
+                                           // for on a line without RTS)
     int64_t writeToFlushMicroseconds = 0;  // the frame written to the input purged
 };
 

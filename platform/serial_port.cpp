@@ -272,7 +272,7 @@ namespace {
 constexpr int64_t DrainRecheckMicroseconds = 30;
 }  // namespace
 
-bool SerialPort::DrainSpinning(size_t bytes, bool maySleep) {
+bool SerialPort::DrainFrame(size_t bytes) {
     if (fd_ < 0)
         return false;
     const int64_t start = MonotonicMicroseconds();
@@ -282,7 +282,7 @@ bool SerialPort::DrainSpinning(size_t bytes, bool maySleep) {
         pseudoTerminal_ ? 0 : static_cast<int64_t>(bytes) * 10 * 1000000 / rate;
     const int64_t giveUp = start + 4 * lineTime + 20000;
     // The frame cannot be out before its line time: it is slept through.
-    if (maySleep && lineTime > 0)
+    if (lineTime > 0)
         SleepMicroseconds(lineTime);
     for (;;) {
         const int64_t now = MonotonicMicroseconds();
@@ -308,8 +308,7 @@ bool SerialPort::DrainSpinning(size_t bytes, bool maySleep) {
             return true;
         // What is left (a UART's FIFO, a pseudo-terminal's reader still to be scheduled) takes
         // tens of microseconds: looked at again after a short sleep, not in a spin.
-        if (maySleep)
-            SleepMicroseconds(DrainRecheckMicroseconds);
+        SleepMicroseconds(DrainRecheckMicroseconds);
     }
 }
 

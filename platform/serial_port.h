@@ -73,13 +73,11 @@ class SerialPort {
     bool PurgeInput();
     // Waits until everything written has left the port.
     bool Drain();
-    // The same without sleeping, for the timed send: spins until the driver's queue (and,
-    // where the driver tells, the transmitter) is empty and, on a real line, at least the
-    // line time of `bytes` at the port's rate has passed since the call. A line that never
-    // empties is given up on after a bounded time, as if drained.
-    // `maySleep`: the known line time, and the short rest after it, are slept rather than
-    // spun.
-    bool DrainSpinning(size_t bytes, bool maySleep = false);
+    // The same in short steps, for the timed send: sleeps the line time of `bytes` at the
+    // port's rate (none on a pseudo-terminal), then looks again every few tens of
+    // microseconds until the driver's queue (and, where the driver tells, the transmitter) is
+    // empty. A line that never empties is given up on after a bounded time, as if drained.
+    bool DrainFrame(size_t bytes);
     // The rate the port runs at, in bits per second (0 when it cannot be told).
     int32_t BaudRate() const { return baudRate_; }
     // A pseudo-terminal has no line: what is written is there at once.
