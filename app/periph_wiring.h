@@ -3,6 +3,7 @@
 // windows, joined to the window, the acquisition thread and the files layer.
 
 #include <QPointer>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -78,7 +79,8 @@ class Peripherals final : public LinkHooks,
     AcquisitionLiveLink& live_;
     FileSession& files_;
     GpsInput gps_;
-    bool playedGps_ = false;
+    // Set on the window thread (playback, a mode switch), read by the GPS reader's thread too.
+    std::atomic<bool> playedGps_{false};
     std::mutex scanMutex_;
     // Taken on the thread that decodes replies, painted on the window thread.
     std::mutex diagnosticsMutex_;
