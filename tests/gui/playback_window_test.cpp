@@ -47,6 +47,15 @@ std::unique_ptr<Program> Play(const fs::path& dir, const std::string& path) {
     return program;
 }
 
+// Playback at full speed runs many records between two looks, so a capture switched on at an
+// arbitrary moment may meet the end of the file before any shot and rightly take no picture.
+// Waits until the next record is in the file's first half.
+bool WaitEarlyInAPass(MainWindow& w) {
+    const Player& player = w.fileCommands->Player();
+    return Pump([&] { return player.Position() > 0 && player.Position() < player.FileSize() / 2; },
+                20000);
+}
+
 // Answers each box after a while, noting whether playback moved while it was open.
 struct BoxWatch {
     std::vector<std::string> seen;
@@ -86,6 +95,7 @@ TEST(PlaybackWindow, AModalBoxOrDialogHoldsPlayback) {
     ASSERT_TRUE(program);
     MainWindow& w = program->Window();
     ASSERT_TRUE(Pump([&] { return w.ShotCount() > 40; }, 20000));
+    ASSERT_TRUE(WaitEarlyInAPass(w));
 
     BoxWatch boxes(w);
     // The playback settings view shows the values of a record that stays put.
@@ -111,6 +121,7 @@ TEST(PlaybackWindow, FrameCaptureNameLeavesThePlaybackStripDrawn) {
     ASSERT_TRUE(program);
     MainWindow& w = program->Window();
     ASSERT_TRUE(Pump([&] { return w.Panel().State().ReverseAvailable == 1; }, 20000));
+    ASSERT_TRUE(WaitEarlyInAPass(w));
     const QImage before = w.Surface().Snapshot();
     BoxWatch boxes(w);
     w.OnCommand(IdAutoFrameCapture);
