@@ -24,6 +24,9 @@ constexpr int IdlePassMilliseconds = 10;
 // second) still come round ten times a second, a stop ends the wait at once, and a shot costs
 // two or three passes, each a wake-up of the thread, instead of twenty.
 constexpr int LongestReplyWaitMilliseconds = 100;
+// The longest a scan's start waits for the reply to the command before it; the loop itself
+// gives up on a silent head after two seconds.
+constexpr int64_t ReplyOnItsWayLimitMicroseconds = 1'000'000;
 
 // How long the rest of a reply takes on the line (10 bits a byte), within one pass's wait.
 int ReplyWaitMilliseconds(int32_t missingBytes, int32_t baudRate) {
@@ -149,6 +152,7 @@ void AcquisitionThread::Send() {
     if (port_.IsOpen()) {
         SendSwitchCommand(link_, sender_);
         lastSendMicroseconds_ = MonotonicMicroseconds();
+        awaitingReply_ = true;
         counters_.CommandsSent.fetch_add(1, std::memory_order_relaxed);
         if (port_.Vanished())
             PortGone();
@@ -160,8 +164,42 @@ void AcquisitionThread::Send() {
 void AcquisitionThread::SendScanStep(uint8_t trainCode) {
     if (!port_.IsOpen())
         return;
+    // The head answers one command at a time: a step sent while it still answers the last
+    // command is lost to it, and that command's reply would be taken for the step's.
+    LetReplyOnItsWayIn();
+    if (!port_.IsOpen())
+        return;
     SendScanStepCommand(link_, sender_, trainCode);
+    lastSendMicroseconds_ = MonotonicMicroseconds();
+    awaitingReply_ = true;
     counters_.CommandsSent.fetch_add(1, std::memory_order_relaxed);
+}
+
+void AcquisitionThread::LetReplyOnItsWayIn() {
+    if (!awaitingReply_)
+        return;
+    const int32_t expected = std::clamp<int32_t>(link_.Expected.ExpectedReplyLength, 1,
+                                                 static_cast<int32_t>(ReplyBufferSize));
+    const int64_t deadline =
+        lastSendMicroseconds_ + (link_.Expected.ReplyType == ReplyTypeOrientation
+                                     ? OrientationReplyTimeoutMicroseconds
+                                     : ReplyOnItsWayLimitMicroseconds);
+    while (running_.load(std::memory_order_relaxed) && port_.IsOpen()) {
+        SerialLineStatus status;
+        if (!port_.ReadStatus(status)) {
+            PortGone();
+            break;
+        }
+        const int64_t left = deadline - MonotonicMicroseconds();
+        if (status.queued >= expected || left <= 0)
+            break;
+        const int waitMs = status.queued == 0
+                               ? LongestReplyWaitMilliseconds
+                               : ReplyWaitMilliseconds(expected - status.queued, baudRate_);
+        Wait(static_cast<int>(std::min<int64_t>(waitMs, left / 1000 + 1)), status.queued == 0);
+    }
+    // Not drawn: the send that follows purges it with whatever else came.
+    awaitingReply_ = false;
 }
 
 void AcquisitionThread::ShowStatus(bool visible) {
@@ -391,6 +429,7 @@ void AcquisitionThread::PollForReply() {
             break;
         got += static_cast<int32_t>(n);
     }
+    awaitingReply_ = false;
     if (port_.Vanished()) {
         PortGone();
         return;

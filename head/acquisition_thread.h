@@ -101,7 +101,8 @@ class AcquisitionThread final : public DateTimeRefresher {
     // Resets the no-data counters (an azimuth exchange starts, for example).
     void ResetNoDataCounters();
     // Acquisition thread only (the automated scans): the last command with this train code,
-    // sector 0 and step 1, which parks the head at the start of the sector.
+    // sector 0 and step 1, which parks the head at the start of the sector. A reply still on
+    // its way is let in first and dropped.
     void SendScanStep(uint8_t trainCode);
     // Acquisition thread: a valid reply arrived (the reply check calls this in live mode).
     void RefreshDateTimeStamp() override;
@@ -112,6 +113,7 @@ class AcquisitionThread final : public DateTimeRefresher {
     void CountNoDataSecond();
     void ShowStatus(bool visible);
     void Send();
+    void LetReplyOnItsWayIn();
     void PortGone();
     void TryReopen();
     void NotePortProblem(PortProblem problem);
@@ -135,6 +137,7 @@ class AcquisitionThread final : public DateTimeRefresher {
     int32_t lastPollSecond_ = -1;
     int32_t lastReopenSecond_ = -1;
     int64_t lastSendMicroseconds_ = 0;
+    bool awaitingReply_ = false;  // a command went out and its reply has not been read
     std::atomic<bool> running_{false};
     WakeEvent stopWake_;  // raised by a stop, so no wait runs on after it
     std::thread thread_;

@@ -180,6 +180,7 @@ bool HeadSimulator::ReopenLine() {
 SimulatorStats HeadSimulator::Stats() const {
     SimulatorStats stats;
     stats.framesReceived = framesReceived_.load();
+    stats.framesCuttingIn = framesCuttingIn_.load();
     stats.headReplies = headReplies_.load();
     stats.azimuthReplies = azimuthReplies_.load();
     stats.orientationReplies = orientationReplies_.load();
@@ -291,6 +292,8 @@ void HeadSimulator::Run() {
                 if (silent)
                     continue;
                 // A newer frame replaces one not yet answered, as the program has moved on.
+                if (pending || replyLength > 0)
+                    framesCuttingIn_.fetch_add(1);
                 command = parsed;
                 pending = true;
                 frameTime = MonotonicMicroseconds();

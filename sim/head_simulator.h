@@ -62,6 +62,9 @@ struct SimulatorStats {
     uint64_t bytesSent = 0;
     uint64_t lineOpens = 0;
     uint64_t flushFallbacks = 0;  // answers sent without seeing the program's flush
+    // Frames that came while the one before was still being answered: a program that waits for
+    // each reply sends none (only its re-sends after silence or a torn reply).
+    uint64_t framesCuttingIn = 0;
 };
 
 class HeadSimulator {
@@ -125,7 +128,8 @@ class HeadSimulator {
     double trackStart_ = 0.0;  // wall-clock seconds since 1970 when the boat set off
 
     std::atomic<uint64_t> framesReceived_{0}, headReplies_{0}, azimuthReplies_{0},
-        orientationReplies_{0}, bytesSent_{0}, lineOpens_{0}, flushFallbacks_{0};
+        orientationReplies_{0}, bytesSent_{0}, lineOpens_{0}, flushFallbacks_{0},
+        framesCuttingIn_{0};
 
     std::thread thread_;
     std::thread gpsThread_;

@@ -317,6 +317,21 @@ TEST_F(ScanOnSimulator, VerticalScanWritesTheSweepItRecorded) {
     }
 }
 
+// The head answers one command at a time. On a paced line the operator's instant OK starts the
+// scan while the last shot's command is still being answered: its start command goes out only
+// once that reply is in, so the head drops no command and no reply is taken for another's.
+TEST_F(ScanOnSimulator, ScanStartWaitsForTheReplyOnItsWay) {
+    options.unpaced = false;
+    settings.Range = 4;  // 5 m: short pings, the reply's time on the line is most of a shot
+    settings.RangeMeters = 5;
+    Start();
+    acquisition.Requests().AutoProfileScanRequest = 1;
+    ASSERT_TRUE(WaitFor([&] { return op.dialogs >= 2; }, 30000)) << "the sweep never ended";
+    acquisition.StopAcquisition();
+    EXPECT_EQ(simulator.Stats().framesCuttingIn, 0u);
+    EXPECT_GT(RecordedShots(Recording()).size(), 20u);
+}
+
 TEST_F(ScanOnSimulator, HorizontalScanOfTheBorehole) {
     SetUpBoreholeCircle();
     settings.ProfileElevation = -1.5f;
