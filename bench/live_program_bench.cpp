@@ -3,7 +3,8 @@
 // pseudo-terminal, paced as the real line. Each display mode is run twice, to a short and a
 // long shot count, and the difference is reported, so start-up and shutdown cancel out:
 // CPU time per shot of the whole program, its share of a core, and heap allocations per shot
-// on each thread (counted by the preloaded allocation counter).
+// on each thread (counted by the preloaded allocation counter). Before each mode the bare
+// line exchange is measured on the same line: the floor any program pays here.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -24,6 +25,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "bare_line_exchange.h"
 
 namespace {
 
@@ -213,6 +216,11 @@ int main(int argc, char** argv) {
     std::printf("Whole program, %s, simulator in its own process (paced line)\n",
                 o.x11 ? "X11 window" : "offscreen window");
     for (const std::string& mode : o.modes) {
+        const bench::BareExchangeCost floor =
+            bench::MeasureBareExchange(line.string(), o.longShots - o.shortShots);
+        if (floor.shots > 0)
+            std::printf("bare line exchange: CPU %.3f ms per shot (%.3f of it in the kernel)\n",
+                        floor.cpuMsPerShot, floor.kernelMsPerShot);
         const Run a = RunProgram(o, dir, mode, o.shortShots, line.string());
         const Run b = RunProgram(o, dir, mode, o.longShots, line.string());
         if (!a.ok || !b.ok) {
