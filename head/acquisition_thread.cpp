@@ -175,11 +175,15 @@ void AcquisitionThread::SendScanStep(uint8_t trainCode) {
     counters_.CommandsSent.fetch_add(1, std::memory_order_relaxed);
 }
 
+int32_t AcquisitionThread::ExpectedReplyBytes() const {
+    return std::clamp<int32_t>(link_.Expected.ExpectedReplyLength, 1,
+                               static_cast<int32_t>(ReplyBufferSize));
+}
+
 void AcquisitionThread::LetReplyOnItsWayIn() {
     if (!awaitingReply_)
         return;
-    const int32_t expected = std::clamp<int32_t>(link_.Expected.ExpectedReplyLength, 1,
-                                                 static_cast<int32_t>(ReplyBufferSize));
+    const int32_t expected = ExpectedReplyBytes();
     const int64_t deadline =
         lastSendMicroseconds_ + (link_.Expected.ReplyType == ReplyTypeOrientation
                                      ? OrientationReplyTimeoutMicroseconds
@@ -384,8 +388,7 @@ void AcquisitionThread::PollForReply() {
         if (status.queued == 1)
             port_.PurgeInput();
     }
-    const int32_t expected = std::clamp<int32_t>(link_.Expected.ExpectedReplyLength, 1,
-                                                 static_cast<int32_t>(ReplyBufferSize));
+    const int32_t expected = ExpectedReplyBytes();
     if (status.queued == expected)
         counters_.LastErrors = 0;
 
