@@ -52,7 +52,6 @@ void ModeSwitch::ApplyRunMode() {
         settings_.ProfileRequest = settings_.Profile.Get();
         panel_.DrawRangeReadout();
         SetLiveMenuState(menu_, settings_);
-        link_.Start();
         menu_.Enable(IdComPorts, true);
         shell_.Services().SetTitle(WindowTitle);
     }
@@ -76,6 +75,10 @@ void ModeSwitch::ApplyRunMode() {
     }
     // 7. The drive, the orientation readings and the GPS field follow the new mode.
     state_.parts.ForEach([](WindowPart& part) { part.OnRunModeApplied(); });
+    // 8. The head is read again only now: the steps above reset state (the orientation
+    // readings, the picture) that the acquisition thread owns once it runs.
+    if (!playback)
+        link_.Start();
 }
 
 void ModeSwitch::SelectSource(bool file) {
