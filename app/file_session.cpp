@@ -14,8 +14,9 @@ namespace tarvisk {
 namespace {
 // How often the loop looks again while playback is held or no file is open.
 constexpr int IdlePollMs = 20;
-// Live, the loop only looks at the writers (a recording's full disk): four times a second
-// says it in time without waking the window thread several times a shot.
+// Live, the loop only looks at an open recording's writer (a full disk): four times a second
+// says it in time without waking the window thread several times a shot. With no writer
+// open it does not run at all; entering playback or opening a writer starts it again.
 constexpr int LiveIdlePollMs = 250;
 }  // namespace
 
@@ -72,11 +73,21 @@ void FileSession::PlayTick() {
     // handled between records at every speed.
     stepping_ = true;
     commands_.CheckWriters();
-    const int idle = system_.settings.RunMode == 0 ? LiveIdlePollMs : IdlePollMs;
+    const bool live = system_.settings.RunMode == 0;
+    const int idle = live ? LiveIdlePollMs : IdlePollMs;
     const int delay = commands_.PlaybackRunning() ? commands_.PlayStep() : idle;
     stepping_ = false;
+    if (live && !commands_.WritersOpen())
+        return;
     if (!timer_.isActive())
         timer_.start(delay);
+}
+
+void FileSession::WatchWriters() {
+    OnWindowThread([this] {
+        if (!timer_.isActive() && !stepping_)
+            timer_.start(LiveIdlePollMs);
+    });
 }
 
 template <typename F>

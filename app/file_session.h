@@ -52,6 +52,7 @@ class FileSession : public QObject,
     void ClearSonarImage() override;
     void ShowFileStatus(std::string_view text) override;
     void RedrawHoldControl() override;
+    void WatchWriters() override;
 
     // PlaybackWindowHooks
     void ApplyScreenChanges(const ScreenChanges& changes, const PlayedRecordState& record) override;

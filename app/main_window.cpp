@@ -265,7 +265,11 @@ void MainWindow::FlushPendingDrawing() {
         mouse_->RedrawAfterShot();
     if (c.measureReadouts)
         mouse_->RefreshReadouts();
-    if (c.magnifier && !mouse_->MagnifierHeld())
+    // A shot drawn elsewhere in the picture leaves the magnifier's source as it was, and
+    // stretching it again would give the same pixels.
+    const bool magnifierSourceMoved = !c.image || panel_->MagnifierSees(c.imageRect) ||
+                                      c.measureLine || c.measureReadouts || c.gridLabel;
+    if (c.magnifier && magnifierSourceMoved && !mouse_->MagnifierHeld())
         panel_->RefreshMagnifier();
     if (c.dial)
         panel_->DrawDialMarkers(c.bearingDegrees);

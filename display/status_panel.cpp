@@ -627,6 +627,14 @@ void StatusPanel::RefreshMagnifier(Point centre) {
     Repaint(layout_.magnifier);
 }
 
+bool StatusPanel::MagnifierSees(const ImageRect& changed) const {
+    const int32_t left = ImageOrigin.x + changed.x, top = ImageOrigin.y + changed.y;
+    return left < magnifierCentre_.x + MagnifierHalf &&
+           magnifierCentre_.x - MagnifierHalf < left + changed.width &&
+           top < magnifierCentre_.y + MagnifierHalf &&
+           magnifierCentre_.y - MagnifierHalf < top + changed.height;
+}
+
 void StatusPanel::CopyImageToWindow() {
     std::lock_guard imageLock(image_.Mutex());
     std::lock_guard lock(surface_.Mutex());

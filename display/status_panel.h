@@ -102,6 +102,8 @@ class StatusPanel {
     void RefreshMagnifier(Point centre);
     void RefreshMagnifier() { RefreshMagnifier(magnifierCentre_); }
     Point MagnifierCentre() const { return magnifierCentre_; }
+    // Whether the magnifier's source area takes in any of these picture pixels.
+    bool MagnifierSees(const ImageRect& changed) const;
     const SectorLimits& Limits() const { return limits_; }
 
     // The picture itself, copied to client (3, 3); or only the part that changed.

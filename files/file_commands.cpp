@@ -50,6 +50,7 @@ bool FileCommands::StartRecording(const std::string& path) {
     FormatFileTitle(title_, "Recording to", path, -1);
     ui_.SetWindowTitle(title_.data());
     ui_.SetMenuItemText(MenuRecord, RecordStopText);
+    ui_.WatchWriters();
     return true;
 }
 
@@ -137,6 +138,7 @@ bool FileCommands::StartCopy(const std::string& path) {
     FormatFileTitle(title_, "Copying to", path, -1);
     ui_.SetWindowTitle(title_.data());
     ui_.SetMenuItemText(MenuCopy, CopyStopText);
+    ui_.WatchWriters();
     return true;
 }
 
@@ -164,6 +166,10 @@ void FileCommands::CheckWriters() {
     recorder_.CheckWriter();
     if (copier_.IsCopying() && copier_.Writer().Failed())
         copier_.CheckWriter(player_.PlaybackTitle());
+}
+
+bool FileCommands::WritersOpen() const {
+    return recorder_.IsRecording() || copier_.IsCopying();
 }
 
 void FileCommands::SliderMoved(int32_t value) {

@@ -43,6 +43,8 @@ class FileCommands {
 
     // Tells a recording or copy that the writer thread had to stop (called between steps).
     void CheckWriters();
+    // A recording or copy is open: its writer may yet fail and is to be looked at.
+    bool WritersOpen() const;
 
     // Playback slider moved to 0..100 (only 1..99 move the position).
     void SliderMoved(int32_t value);

@@ -67,6 +67,8 @@ class FileUi {
     virtual void ShowFileStatus(std::string_view /*text*/) {}
     // The "Hold" readout, after playback put itself on hold.
     virtual void RedrawHoldControl() {}
+    // A recording or copy began: its writer is to be looked at until it closes.
+    virtual void WatchWriters() {}
 };
 
 // What a playback step asks of the rest of the program around the shot it plays.

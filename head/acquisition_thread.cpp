@@ -27,6 +27,8 @@ constexpr int LongestReplyWaitMilliseconds = 100;
 // The longest a scan's start waits for the reply to the command before it; the loop itself
 // gives up on a silent head after two seconds.
 constexpr int64_t ReplyOnItsWayLimitMicroseconds = 1'000'000;
+// The longest a new second waits for the reply arriving meanwhile to be read.
+constexpr int64_t ClockSecondHoldMicroseconds = 200'000;
 
 // How long the rest of a reply takes on the line (10 bits a byte), within one pass's wait.
 int ReplyWaitMilliseconds(int32_t missingBytes, int32_t baudRate) {
@@ -73,8 +75,11 @@ AcquisitionThread::~AcquisitionThread() {
 }
 
 void AcquisitionThread::RefreshDateTimeStamp() {
-    if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_))
+    // A reply's check runs within its shot: a second held back for the reply is told here.
+    if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_) || clockSecondMicroseconds_ >= 0) {
+        clockSecondMicroseconds_ = -1;
         seams_.OnClockSecond();
+    }
 }
 
 bool AcquisitionThread::OpenHeadPort(int32_t portIndex, const std::string& devicePath) {
@@ -279,10 +284,18 @@ void AcquisitionThread::Loop() {
             continue;
         }
         if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_)) {
-            seams_.OnClockSecond();
+            clockSecondMicroseconds_ = MonotonicMicroseconds();
             // A link moved to another device, or taken away, is followed to where it leads.
             if (port_.IsOpen() && !port_.PathStillLeadsHere())
                 PortGone();
+        }
+        // A new second met in the middle of a reply is told with that reply's shot, so the
+        // window wakes once for both; a reply that stalls holds it back only briefly.
+        if (clockSecondMicroseconds_ >= 0 &&
+            (!replyArriving_ ||
+             MonotonicMicroseconds() - clockSecondMicroseconds_ > ClockSecondHoldMicroseconds)) {
+            clockSecondMicroseconds_ = -1;
+            seams_.OnClockSecond();
         }
 
         if (settings_.Hold == 0) {
@@ -391,6 +404,7 @@ void AcquisitionThread::PollForReply() {
     const int32_t expected = ExpectedReplyBytes();
     if (status.queued == expected)
         counters_.LastErrors = 0;
+    replyArriving_ = status.queued > 0 && status.queued < expected;
 
     if (status.queued < expected) {
         if (link_.Expected.ReplyType == ReplyTypeOrientation && status.queued == 0 &&

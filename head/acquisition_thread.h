@@ -139,6 +139,8 @@ class AcquisitionThread final : public DateTimeRefresher {
     int32_t lastReopenSecond_ = -1;
     int64_t lastSendMicroseconds_ = 0;
     bool awaitingReply_ = false;  // a command went out and its reply has not been read
+    bool replyArriving_ = false;  // part of the awaited reply is queued, the rest on its way
+    int64_t clockSecondMicroseconds_ = -1;  // when a new second was met and not yet told
     std::atomic<bool> running_{false};
     WakeEvent stopWake_;  // raised by a stop, so no wait runs on after it
     std::thread thread_;

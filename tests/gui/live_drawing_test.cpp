@@ -156,6 +156,44 @@ TEST_F(LiveWindow, WorkerRecordsAreDrawnInFewFramesAndACaptureSeesThemAtOnce) {
     EXPECT_LE(w.Host().Scheduler().Flushes() - idle, 2);
 }
 
+// The magnifier is stretched again only for shots that reach its source area; whatever the
+// shots did, it shows what a fresh stretch of the picture would.
+TEST_F(LiveWindow, MagnifierFollowsTheShotsThatReachItsSource) {
+    Start(false);
+    MainWindow& w = W();
+    Pump([] { return false; }, 200);
+    w.Panel().RefreshMagnifier({150, 150});  // source: client (111..189, 111..189)
+    auto shot = [&](int x, int y, uint8_t colour) {
+        std::thread acquisition([&] {
+            {
+                std::lock_guard lock(w.System().image.Mutex());
+                for (int row = y; row < y + 6; ++row)
+                    for (int col = x; col < x + 6; ++col)
+                        w.System().image.pixels[size_t(row) * ImageWidth + size_t(col)] = colour;
+            }
+            w.ShotStarted();
+            w.CopyImageToWindow({x, y, 6, 6});
+            w.RefreshMagnifier();
+            w.ShotFinished();
+        });
+        acquisition.join();
+        Pump([] { return false; }, 50);
+    };
+    const Rect m = w.Panel().Layout().magnifier;
+    auto magnifier = [&] {
+        return w.Surface().Snapshot().copy(m.left, m.top, m.Width(), m.Height());
+    };
+    const QImage before = magnifier();
+    shot(400, 400, 200);  // far from the source
+    EXPECT_TRUE(magnifier() == before);
+    shot(140, 140, 200);  // in the middle of it
+    const QImage after = magnifier();
+    EXPECT_FALSE(after == before);
+    shot(20, 300, 100);
+    w.Panel().RefreshMagnifier();
+    EXPECT_TRUE(magnifier() == after) << "a stretch was left out";
+}
+
 // Range steps and "Clear Screen Now" while the simulated head's shots flow: the window asks,
 // the acquisition thread clears its own echo line and history, the shots go on.
 TEST_F(LiveWindow, RangeStepsAndClearScreenWhileShotsFlow) {

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 
 #include "head/expected_reply.h"
 #include "head/switch_command.h"
 #include "link_fixture.h"
+#include "platform/pseudo_terminal.h"
 #include "sim/sim_devices.h"
 
 namespace tarvisk::test {
@@ -28,7 +33,7 @@ class SetClock : public LocalClock {
 class CountingSeams : public AcquisitionSeams {
   public:
     void OnClockSecond() override { ++seconds; }
-    int seconds = 0;
+    std::atomic<int> seconds{0};
 };
 
 // A recorded shot carries the time its reply arrived: the reply check refreshes the stamp.
@@ -72,6 +77,43 @@ TEST(ReplyStamp, EachValidLiveReplyRefreshesTheDateAndTime) {
     acquisition.Stamp().TimeText.CopyTo(text, sizeof text);
     EXPECT_STREQ(text, "12:34:57");
     EXPECT_EQ(seams.seconds, 2);
+}
+
+// A new second met while a reply arrives waits for that reply's shot, but a reply that stops
+// halfway must not stop the clock until the link gives up on it seconds later.
+TEST(ReplyStamp, AReplyThatStopsHalfwayDoesNotHoldTheClockBack) {
+    PseudoTerminal line;
+    ASSERT_TRUE(line.Open());
+    SonarSettings settings;
+    settings.EnableOrientationModule = 0;
+    settings.TxDelay = 0;
+    HeadLink link(settings);
+    RecordingShots shots(link);
+    RecordingView view;
+    CountingSeams seams;
+    AcquisitionThread acquisition(link, shots, view, seams);
+    acquisition.SetSendTiming({0, 0});
+    ASSERT_TRUE(acquisition.OpenHeadPort(0, line.SlavePath()));
+    ASSERT_TRUE(acquisition.StartAcquisition(5));
+
+    std::array<uint8_t, 64> command{};
+    size_t got = 0;
+    while (got < 27) {
+        pollfd p{line.MasterFd(), POLLIN, 0};
+        ASSERT_GT(::poll(&p, 1, 2000), 0) << "no command";
+        const ssize_t n = ::read(line.MasterFd(), command.data() + got, command.size() - got);
+        ASSERT_GT(n, 0);
+        got += static_cast<size_t>(n);
+    }
+    // After the program's purge: the first bytes of an answer, and then nothing.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::array<uint8_t, 12> start{0x40, 0x30, 0x30, 0x41, 0x30, 0x10};
+    ASSERT_EQ(::write(line.MasterFd(), start.data(), start.size()), ssize_t(start.size()));
+    const int before = seams.seconds;
+    // At least one second begins in the next 1.5 s; the link gives up only after two more.
+    EXPECT_TRUE(WaitFor([&] { return seams.seconds > before; }, 1500));
+    EXPECT_EQ(shots.Count(), 0u);
+    acquisition.StopAcquisition();
 }
 
 }  // namespace
