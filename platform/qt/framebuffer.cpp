@@ -6,6 +6,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace tarvisk {
@@ -215,8 +216,38 @@ void Framebuffer::DrawIndexedImage(Point topLeft, const uint8_t* pixels, int32_t
     }
 }
 
+bool Framebuffer::StretchWholeTimes(const Rect& source, const Rect& target) {
+    const int32_t k = target.Width() / source.Width();
+    const bool whole =
+        k >= 1 && target.Width() == k * source.Width() && target.Height() == k * source.Height();
+    const Rect all{0, 0, size_.width, size_.height};
+    const bool apart = source.right <= target.left || target.right <= source.left ||
+                       source.bottom <= target.top || target.bottom <= source.top;
+    if (!whole || !apart || !all.Contains({source.left, source.top}) ||
+        !all.Contains({source.right - 1, source.bottom - 1}) ||
+        !all.Contains({target.left, target.top}) ||
+        !all.Contains({target.right - 1, target.bottom - 1}))
+        return false;
+    // Each source row is widened once and the copies below it are whole-row copies.
+    const size_t rowBytes = size_t(target.Width()) * sizeof(QRgb);
+    for (int32_t sy = source.top; sy < source.bottom; ++sy) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(image_.constScanLine(sy)) + source.left;
+        const int32_t y = target.top + (sy - source.top) * k;
+        QRgb* first = reinterpret_cast<QRgb*>(image_.scanLine(y)) + target.left;
+        for (int32_t x = 0; x < source.Width(); ++x)
+            std::fill_n(first + x * k, k, src[x]);
+        for (int32_t i = 1; i < k; ++i)
+            std::memcpy(reinterpret_cast<QRgb*>(image_.scanLine(y + i)) + target.left, first,
+                        rowBytes);
+    }
+    return true;
+}
+
 void Framebuffer::StretchCopy(const Rect& source, const Rect& target) {
     if (source.Width() <= 0 || source.Height() <= 0 || target.Width() <= 0)
+        return;
+    // The magnifier doubles its source: the common case, done without the general mapping.
+    if (StretchWholeTimes(source, target))
         return;
     // The source column of each target column, worked out once rather than per pixel (the
     // magnifier is stretched on every shot). Columns off the image are marked -1.

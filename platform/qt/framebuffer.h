@@ -62,6 +62,9 @@ class Framebuffer final : public DrawSurface {
     const QFontMetrics& Metrics(TextFont font) const;
     // Sets the stamp's pixels with its origin at (x, y), inside `clip` and the image.
     void Blit(const Stamp& stamp, int32_t x, int32_t y, QRgb pen, QRgb fill, const Rect* clip);
+    // A stretch by the same whole factor both ways, both areas inside the image; false when
+    // it is not one (the general stretch then runs).
+    bool StretchWholeTimes(const Rect& source, const Rect& target);
 
     mutable std::recursive_mutex mutex_;
     std::mutex dirtyMutex_;
