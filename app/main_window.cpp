@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QStyle>
 #include <QThread>
+#include <algorithm>
 
 #include "app/image_mouse_host.h"
 #include "app/panel_input_view.h"
@@ -201,6 +202,11 @@ void MainWindow::CopyImageToWindow(const ImageRect& changed) {
     FrameWanted();
 }
 
+void MainWindow::CopyImagePartsToWindow(const ImageParts& parts) {
+    changes_.ImagePartsChanged(parts);
+    FrameWanted();
+}
+
 void MainWindow::AdvanceActivityBlinker(bool replyArrived) {
     changes_.ActivityToggled(replyArrived);
     FrameWanted();
@@ -259,7 +265,8 @@ void MainWindow::FlushPendingDrawing() {
     for (int32_t i = 0; i < (c.activityToggles == 0 ? 0 : 2 - c.activityToggles % 2); ++i)
         panel_->ToggleActivityMark(c.activityShown);
     if (c.image)
-        panel_->CopyImageToWindow(c.imageRect);
+        for (const Rect& part : c.imageParts)
+            panel_->CopyImageToWindow(ImageRectOf(part));
     // The line and the magnifier go over the picture just copied.
     if (c.measureLine)
         mouse_->RedrawAfterShot();
@@ -267,8 +274,11 @@ void MainWindow::FlushPendingDrawing() {
         mouse_->RefreshReadouts();
     // A shot drawn elsewhere in the picture leaves the magnifier's source as it was, and
     // stretching it again would give the same pixels.
-    const bool magnifierSourceMoved = !c.image || panel_->MagnifierSees(c.imageRect) ||
-                                      c.measureLine || c.measureReadouts || c.gridLabel;
+    const bool magnifierSourceMoved =
+        !c.image ||
+        std::any_of(c.imageParts.begin(), c.imageParts.end(),
+                    [&](const Rect& part) { return panel_->MagnifierSees(ImageRectOf(part)); }) ||
+        c.measureLine || c.measureReadouts || c.gridLabel;
     if (c.magnifier && magnifierSourceMoved && !mouse_->MagnifierHeld())
         panel_->RefreshMagnifier();
     if (c.dial)

@@ -99,6 +99,7 @@ class MainWindow : public WindowState,
 
     // ImageViewHook
     void CopyImageToWindow(const ImageRect& changed) override;
+    void CopyImagePartsToWindow(const ImageParts& parts) override;
     // PanelHook
     void AdvanceActivityBlinker(bool replyArrived) override;
     void ShotStarted() override;

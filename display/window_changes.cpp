@@ -28,16 +28,30 @@ ImageRect UniteImageRects(const ImageRect& a, const ImageRect& b) {
     return {left, top, right - left, bottom - top};
 }
 
+void WindowChanges::AddImagePart(const ImageRect& rect) {
+    if (rect.width <= 0 || rect.height <= 0)
+        return;
+    pending_.imageRect = pending_.image ? UniteImageRects(pending_.imageRect, rect) : rect;
+    pending_.imageParts.Add({rect.x, rect.y, rect.x + rect.width, rect.y + rect.height});
+    pending_.image = true;
+}
+
 void WindowChanges::ImageChanged(const ImageRect& rect) {
     std::lock_guard lock(mutex_);
-    pending_.imageRect = pending_.image ? UniteImageRects(pending_.imageRect, rect) : rect;
-    pending_.image = true;
+    AddImagePart(rect);
+}
+
+void WindowChanges::ImagePartsChanged(const ImageParts& parts) {
+    std::lock_guard lock(mutex_);
+    for (int32_t i = 0; i < parts.count; ++i)
+        AddImagePart(parts.rects[size_t(i)]);
 }
 
 void WindowChanges::ImageCopied() {
     std::lock_guard lock(mutex_);
     pending_.image = false;
     pending_.imageRect = {0, 0, 0, 0};
+    pending_.imageParts.Clear();
 }
 
 void WindowChanges::ActivityToggled(bool replyArrived) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "imaging/shot_hooks.h"
+#include "platform/dirty_rects.h"
 #include "platform/draw_surface.h"
 
 namespace tarvisk {
@@ -23,7 +24,8 @@ struct StatusBoxChange {
 
 struct WindowChangeSet {
     bool image = false;
-    ImageRect imageRect{0, 0, 0, 0};
+    ImageRect imageRect{0, 0, 0, 0};  // the box of the parts
+    DirtyRects imageParts;            // image coordinates
     // The blinker toggles once per reply; a frame that saw two toggles must show the state
     // after both, so the count is kept rather than a flag.
     bool activityCleared = false;
@@ -48,12 +50,17 @@ struct WindowChangeSet {
     }
 };
 
+inline ImageRect ImageRectOf(const Rect& r) {
+    return {r.left, r.top, r.Width(), r.Height()};
+}
+
 // The union of two image rectangles; an empty one (no width or height) adds nothing.
 ImageRect UniteImageRects(const ImageRect& a, const ImageRect& b);
 
 class WindowChanges {
   public:
     void ImageChanged(const ImageRect& rect);
+    void ImagePartsChanged(const ImageParts& parts);
     // The whole picture was copied meanwhile: no part of it is waiting any more. Called
     // under the image lock, so a part drawn after that copy is recorded after this call.
     void ImageCopied();
@@ -73,6 +80,8 @@ class WindowChanges {
     WindowChangeSet Take();
 
   private:
+    void AddImagePart(const ImageRect& rect);  // under the lock
+
     std::mutex mutex_;
     WindowChangeSet pending_;
 };

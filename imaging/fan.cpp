@@ -113,8 +113,77 @@ int32_t FanOriginRow(bool polar, bool hanging) {
     return hanging ? 1 : 505;
 }
 
+namespace {
+
+// Rows per band at the least: thinner bands save little and cost the window a copy each.
+constexpr int32_t MinBandRows = 24;
+
+struct FanRays {
+    const float* sines;
+    const float* negCosines;
+    int32_t count;
+    float ox, oy, last;
+};
+
+// The columns the rays reach in rows [top, bottom): every ray is a straight segment from the
+// origin, so its points in those rows lie between the two where it crosses their edges.
+bool BandColumns(const FanRays& rays, int32_t top, int32_t bottom, int32_t& left, int32_t& right) {
+    // A point just above row 0 truncates into it.
+    const float low = top == 0 ? -1.0f : float(top);
+    const float high = float(bottom);
+    float minX = 0.0f, maxX = 0.0f;
+    bool any = false;
+    for (int32_t j = 0; j < rays.count; ++j) {
+        const float dx = rays.sines[j], dy = rays.negCosines[j];
+        float r0 = 0.0f, r1 = rays.last;
+        if (std::fabs(dy) < 1e-6f) {
+            if (rays.oy < low || rays.oy >= high)
+                continue;
+        } else {
+            const float a = (low - rays.oy) / dy, b = (high - rays.oy) / dy;
+            r0 = std::max(r0, std::min(a, b));
+            r1 = std::min(r1, std::max(a, b));
+            if (r0 > r1)
+                continue;
+        }
+        const float x0 = rays.ox + r0 * dx, x1 = rays.ox + r1 * dx;
+        const float lo = std::min(x0, x1), hi = std::max(x0, x1);
+        minX = any ? std::min(minX, lo) : lo;
+        maxX = any ? std::max(maxX, hi) : hi;
+        any = true;
+    }
+    if (!any)
+        return false;
+    // One column more each side for the truncation and the single-precision steps.
+    left = int32_t(std::floor(minX)) - 1;
+    right = int32_t(std::floor(maxX)) + 1;
+    return true;
+}
+
+void CutIntoBands(const FanRays& rays, const ImageRect& box, ImageParts& parts) {
+    parts = ImageParts{};
+    parts.bounds = box;
+    if (box.width <= 0 || box.height <= 0)
+        return;
+    const int32_t bands = std::clamp(box.height / MinBandRows, 1, ImageParts::Capacity);
+    for (int32_t b = 0; b < bands; ++b) {
+        const int32_t top = box.y + box.height * b / bands;
+        const int32_t bottom = box.y + box.height * (b + 1) / bands;
+        int32_t left = 0, right = 0;
+        if (!BandColumns(rays, top, bottom, left, right))
+            continue;
+        left = std::max(left, box.x);
+        right = std::min(right, box.x + box.width - 1);
+        if (left <= right)
+            parts.rects[size_t(parts.count++)] =
+                ImageRect{left, top, right - left + 1, bottom - top};
+    }
+}
+
+}  // namespace
+
 ImageRect DrawFanPixels(FanTable& table, const FanParams& params, const EchoHistory& history,
-                        int32_t sampleCount, SonarImage& image) {
+                        int32_t sampleCount, SonarImage& image, ImageParts* parts) {
     const FanStep step = ChooseFanStep(params);
     table.Build(params, step.stepAngle);
     const float ox = float(FanOriginColumn);
@@ -179,8 +248,11 @@ ImageRect DrawFanPixels(FanTable& table, const FanParams& params, const EchoHist
         }
         r += 1.0f;
     }
-    if (n == 0)
+    if (n == 0) {
+        if (parts)
+            *parts = ImageParts{};
         return EmptyRect;
+    }
     // Every ray is a straight segment from the origin, so the box of the origin and the ray
     // ends holds every pixel drawn (one more pixel for the truncation).
     const float last = float(n - 1);
@@ -197,9 +269,12 @@ ImageRect DrawFanPixels(FanTable& table, const FanParams& params, const EchoHist
     const int32_t top = std::max(0, int32_t(std::floor(minY)));
     const int32_t right = std::min(ImageWidth - 1, int32_t(std::ceil(maxX)));
     const int32_t bottom = std::min(ImageHeight - 1, int32_t(std::ceil(maxY)));
-    if (left > right || top > bottom)
-        return EmptyRect;
-    return ImageRect{left, top, right - left + 1, bottom - top + 1};
+    const ImageRect box = left > right || top > bottom
+                              ? EmptyRect
+                              : ImageRect{left, top, right - left + 1, bottom - top + 1};
+    if (parts)
+        CutIntoBands(FanRays{sines, negCosines, rayCount, ox, oy, last}, box, *parts);
+    return box;
 }
 
 }  // namespace tarvisk

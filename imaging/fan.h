@@ -70,8 +70,9 @@ int32_t FanOriginRow(bool polar, bool hanging);
 inline constexpr int32_t FanOriginColumn = 298;
 
 // Draws the fan for the first sampleCount samples of the history into the image and returns
-// the rectangle it touched. The caller holds the image lock.
+// the rectangle it touched; `parts`, if given, gets that rectangle cut in bands of rows, each
+// as wide as the fan is there. The caller holds the image lock.
 ImageRect DrawFanPixels(FanTable& table, const FanParams& params, const EchoHistory& history,
-                        int32_t sampleCount, SonarImage& image);
+                        int32_t sampleCount, SonarImage& image, ImageParts* parts = nullptr);
 
 }  // namespace tarvisk

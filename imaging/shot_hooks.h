@@ -25,12 +25,25 @@ struct ImageRect {
 
 inline constexpr ImageRect WholeImage{};
 
+// A changed area told as a few rectangles inside its box, for an area whose box is mostly
+// pixels that did not change (a diagonal fan).
+struct ImageParts {
+    static constexpr int32_t Capacity = 4;
+    std::array<ImageRect, Capacity> rects{};
+    int32_t count = 0;
+    ImageRect bounds{0, 0, 0, 0};
+};
+
 // The window shows SonarImage; called after each fan, side-scan line, point and redraw with
 // the part that changed (the whole image for redraws).
 class ImageViewHook {
   public:
     virtual ~ImageViewHook() = default;
     virtual void CopyImageToWindow(const ImageRect& /*changed*/) {}
+    // A view that copies rectangles one by one may take the parts; the box does as well.
+    virtual void CopyImagePartsToWindow(const ImageParts& parts) {
+        CopyImageToWindow(parts.bounds);
+    }
 };
 
 // The recorder and the player.

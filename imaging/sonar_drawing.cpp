@@ -26,6 +26,11 @@ void SonarDrawing::Show(const ImageRect& rect) {
         view_->CopyImageToWindow(rect);
 }
 
+void SonarDrawing::Show(const ImageParts& parts) {
+    if (parts.bounds.width > 0 && parts.bounds.height > 0)
+        view_->CopyImagePartsToWindow(parts);
+}
+
 FanParams FanParamsFor(const SonarSettings& settings, const ShotRecord& shot) {
     FanParams p;
     p.bearing = shot.HeadAngleRadians;
@@ -59,11 +64,11 @@ void SonarDrawing::DrawGrid() {
 
 void SonarDrawing::DrawFan(const ShotRecord& shot, const EchoHistory& history,
                            int32_t sampleCount) {
-    ImageRect changed;
+    ImageParts changed;
     {
         std::lock_guard<std::mutex> lock(image_.Mutex());
-        changed =
-            DrawFanPixels(fanTable_, FanParamsFor(settings_, shot), history, sampleCount, image_);
+        DrawFanPixels(fanTable_, FanParamsFor(settings_, shot), history, sampleCount, image_,
+                      &changed);
     }
     WaitDrawIdle(image_);
     Show(changed);
@@ -71,12 +76,12 @@ void SonarDrawing::DrawFan(const ShotRecord& shot, const EchoHistory& history,
 
 void SonarDrawing::ShiftAndDrawFan(const ShotRecord& shot, EchoHistory& history,
                                    int32_t sampleCount) {
-    ImageRect changed;
+    ImageParts changed;
     {
         std::lock_guard<std::mutex> lock(image_.Mutex());
         ShiftHistory(history, shot.EchoLine, sampleCount);
-        changed =
-            DrawFanPixels(fanTable_, FanParamsFor(settings_, shot), history, sampleCount, image_);
+        DrawFanPixels(fanTable_, FanParamsFor(settings_, shot), history, sampleCount, image_,
+                      &changed);
     }
     WaitDrawIdle(image_);
     Show(changed);

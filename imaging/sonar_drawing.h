@@ -5,13 +5,13 @@
 
 #include <cstdint>
 
-#include "settings/sonar_settings.h"
 #include "head/shot_record.h"
 #include "imaging/echo_history.h"
 #include "imaging/fan.h"
 #include "imaging/profile_points.h"
 #include "imaging/shot_hooks.h"
 #include "imaging/sonar_image.h"
+#include "settings/sonar_settings.h"
 
 namespace tarvisk {
 
@@ -46,6 +46,7 @@ class SonarDrawing {
 
   private:
     void Show(const ImageRect& rect);
+    void Show(const ImageParts& parts);
 
     const SonarSettings& settings_;
     SonarImage& image_;

@@ -6,6 +6,13 @@
 namespace tarvisk {
 
 namespace {
+// A few pixels more than the two parts is cheaper than a second copy; a diagonal fan's bands
+// joined into their box would be mostly pixels nobody drew.
+constexpr int64_t JoinSlackPixels = 256;
+
+bool Overlap(const Rect& a, const Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
 bool Touch(const Rect& a, const Rect& b) {
     return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
 }
@@ -15,6 +22,10 @@ Rect Union(const Rect& a, const Rect& b) {
 }
 int64_t Area(const Rect& r) {
     return int64_t{r.Width()} * int64_t{r.Height()};
+}
+bool Join(const Rect& a, const Rect& b) {
+    return Overlap(a, b) ||
+           (Touch(a, b) && Area(Union(a, b)) <= Area(a) + Area(b) + JoinSlackPixels);
 }
 }  // namespace
 
@@ -27,9 +38,9 @@ void DirtyRects::Add(const Rect& area) {
     if (area.Width() <= 0 || area.Height() <= 0)
         return;
     Rect grown = area;
-    // A union may reach rectangles that neither part touched: merge until nothing touches.
+    // A union may reach rectangles that neither part reached: merge until nothing joins.
     for (size_t i = 0; i < count_;) {
-        if (Touch(rects_[i], grown)) {
+        if (Join(rects_[i], grown)) {
             grown = Union(rects_[i], grown);
             RemoveAt(i);
             i = 0;

@@ -14,8 +14,9 @@ class DirtyRects {
   public:
     static constexpr size_t Capacity = 8;
 
-    // Adds `area` (an empty one adds nothing). Rectangles that overlap or touch become one;
-    // when all places are taken the area joins the rectangle it enlarges least.
+    // Adds `area` (an empty one adds nothing). Rectangles that overlap become one, and so do
+    // rectangles that touch where their union is hardly larger than the two; when all places
+    // are taken the area joins the rectangle it enlarges least.
     void Add(const Rect& area);
     void Clear() { count_ = 0; }
     bool Empty() const { return count_ == 0; }

@@ -31,6 +31,29 @@ TEST(WindowChanges, AFrameSeesTheUnionOfImageChangesAndTheLastOfEachField) {
     EXPECT_TRUE(c.Take().Empty()) << "a frame takes everything";
 }
 
+TEST(WindowChanges, AFansBandsStayPartsUntilTheWholePictureIsCopied) {
+    WindowChanges c;
+    ImageParts fan;
+    fan.rects = {ImageRect{300, 200, 40, 30}, ImageRect{330, 170, 40, 30}};
+    fan.count = 2;
+    fan.bounds = {300, 170, 70, 60};
+    c.ImagePartsChanged(fan);
+    c.ImageChanged({0, 500, 10, 6});
+    WindowChangeSet s = c.Take();
+    EXPECT_TRUE(s.image);
+    EXPECT_EQ(s.imageRect, (ImageRect{0, 170, 370, 336}));
+    ASSERT_EQ(s.imageParts.Count(), 3u);
+    int64_t area = 0;
+    for (const Rect& r : s.imageParts)
+        area += int64_t{r.Width()} * r.Height();
+    EXPECT_EQ(area, 40 * 30 * 2 + 60);
+    c.ImagePartsChanged(fan);
+    c.ImageCopied();
+    s = c.Take();
+    EXPECT_FALSE(s.image);
+    EXPECT_TRUE(s.imageParts.Empty());
+}
+
 TEST(WindowChanges, BlinkerTogglesCountAndAClearDropsTheOnesBeforeIt) {
     WindowChanges c;
     c.ActivityToggled(true);

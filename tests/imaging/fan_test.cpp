@@ -108,6 +108,62 @@ TEST(DrawFan, UniformHistoryFillsOneStepBehindTheHead) {
     EXPECT_EQ(outside, 0);
 }
 
+// The bands the window is told hold every pixel the fan drew, inside its box; a diagonal fan's
+// bands are much smaller than the box.
+TEST(DrawFan, BandsHoldEveryDrawnPixel) {
+    EchoHistory h;
+    h.OldestLine.fill(60);
+    h.MiddleLine.fill(60);
+    h.NewestLine.fill(60);
+    for (int speed = 0; speed <= 4; speed += 2)
+        for (bool polar : {false, true})
+            for (bool hanging : {false, true})
+                for (int k = 0; k < 48; ++k) {
+                    FanParams p;
+                    p.speed = speed;
+                    p.polar = polar;
+                    p.hanging = hanging && !polar;
+                    p.drawDirection = k % 2;
+                    p.bearing = -3.1415927f + 6.2831853f * float(k) / 48.0f;
+                    SonarImage image;
+                    FanTable table;
+                    ImageParts parts;
+                    const int n = polar ? 253 : 499;
+                    const ImageRect box = DrawFanPixels(table, p, h, n, image, &parts);
+                    const std::string what = "speed " + std::to_string(speed) + " polar " +
+                                             std::to_string(polar) + " hanging " +
+                                             std::to_string(hanging) + " k " + std::to_string(k);
+                    ASSERT_EQ(parts.bounds, box) << what;
+                    ASSERT_GE(parts.count, 1) << what;
+                    int64_t partArea = 0;
+                    for (int32_t i = 0; i < parts.count; ++i) {
+                        const ImageRect& r = parts.rects[size_t(i)];
+                        partArea += int64_t{r.width} * r.height;
+                        EXPECT_TRUE(r.x >= box.x && r.y >= box.y &&
+                                    r.x + r.width <= box.x + box.width &&
+                                    r.y + r.height <= box.y + box.height)
+                            << what;
+                    }
+                    int outside = 0;
+                    for (int y = 0; y < ImageHeight; ++y)
+                        for (int x = 0; x < ImageWidth; ++x) {
+                            if (!image.At(x, y))
+                                continue;
+                            bool in = false;
+                            for (int32_t i = 0; i < parts.count && !in; ++i) {
+                                const ImageRect& r = parts.rects[size_t(i)];
+                                in =
+                                    x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
+                            }
+                            outside += in ? 0 : 1;
+                        }
+                    ASSERT_EQ(outside, 0) << what;
+                    const bool diagonal = k % 12 == 6;  // 45 degrees off an axis
+                    if (diagonal)
+                        EXPECT_LT(partArea * 2, int64_t{box.width} * box.height) << what;
+                }
+}
+
 TEST(DrawFan, GridPixelsKeepTheirBit) {
     FanParams p;
     p.speed = 0;

@@ -34,6 +34,19 @@ TEST(DirtyRects, KeepsApartWhatIsApartAndJoinsWhatTouches) {
     EXPECT_TRUE(d.Empty());
 }
 
+TEST(DirtyRects, BandsOfADiagonalFanStayApart) {
+    // Touching, but their box would be twice the pixels drawn.
+    DirtyRects d;
+    d.Add({300, 250, 350, 300});
+    d.Add({340, 200, 390, 250});
+    d.Add({380, 150, 430, 200});
+    EXPECT_EQ(d.Count(), 3u);
+    // A band overlapping one of them joins it all the same.
+    d.Add({345, 210, 360, 220});
+    EXPECT_EQ(Listed(d), (std::vector<Rect>{
+                             {300, 250, 350, 300}, {340, 200, 390, 250}, {380, 150, 430, 200}}));
+}
+
 TEST(DirtyRects, WhenFullANewAreaJoinsTheRectangleItEnlargesLeast) {
     DirtyRects d;
     for (int32_t i = 0; i < int32_t(DirtyRects::Capacity); ++i)
