@@ -55,11 +55,19 @@ struct ThreadSeen {
     double cpuSeconds = 0;
 };
 
+// The program's CPU time so far (every live thread's time on a CPU, in nanoseconds from the
+// scheduler) at a moment of the run.
+struct CpuSample {
+    double seconds = 0;  // since the start
+    double cpuSeconds = 0;
+};
+
 struct Run {
     double cpuSeconds = 0;
     double kernelSeconds = 0;  // of cpuSeconds, the part spent in the kernel
     double wallSeconds = 0;
     std::map<std::string, ThreadAllocations> threads;  // by name
+    std::vector<CpuSample> samples;
     bool ok = false;
 };
 
@@ -104,6 +112,38 @@ double ThreadCpuSeconds(const fs::path& task) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+double ProcessSchedSeconds(pid_t pid) {
+    double total = 0;
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec))
+        total += std::strtod(ReadSmallFile(task.path() / "schedstat").c_str(), nullptr) * 1e-9;
+    return total;
+}
+
+// The CPU rate of the steady part of a run in windows of a few seconds, lowest first. The
+// virtual machine here reports no steal time: whatever the host takes from a virtual CPU is
+// charged to the thread that was on it, so a quiet window tells the program's own cost and
+// the spread between windows tells the host's.
+std::vector<double> WindowRates(const std::vector<CpuSample>& samples) {
+    constexpr double Skip = 3.0, Window = 5.0, Tail = 1.0;
+    std::vector<double> rates;
+    if (samples.empty())
+        return rates;
+    const double end = samples.back().seconds - Tail;
+    for (size_t i = 0; i < samples.size(); i += 10) {
+        if (samples[i].seconds < Skip)
+            continue;
+        for (size_t j = i + 1; j < samples.size() && samples[j].seconds <= end; ++j)
+            if (samples[j].seconds - samples[i].seconds >= Window) {
+                rates.push_back((samples[j].cpuSeconds - samples[i].cpuSeconds) /
+                                (samples[j].seconds - samples[i].seconds));
+                break;
+            }
+    }
+    std::sort(rates.begin(), rates.end());
+    return rates;
+}
+
 // The names and CPU times of the program's threads, read while it runs (a thread may be
 // gone at exit).
 void NoteThreads(pid_t pid, std::map<long, ThreadSeen>& seen) {
@@ -146,6 +186,8 @@ Run RunProgram(const Options& o, const fs::path& dir, const std::string& mode, i
         if (done == pid)
             break;
         NoteThreads(pid, seen);
+        run.samples.push_back({std::chrono::duration<double>(Clock::now() - start).count(),
+                               ProcessSchedSeconds(pid)});
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     run.wallSeconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -237,6 +279,14 @@ int main(int argc, char** argv) {
             "a core\n",
             mode.c_str(), shots / wall, cpu / shots * 1e3, kernel / shots * 1e3,
             cpu / wall * 100.0);
+        if (const std::vector<double> rates = WindowRates(b.samples); !rates.empty()) {
+            const double perShot = 1e3 * wall / shots;
+            std::printf(
+                "  5 s windows of the longer run (%zu): quietest %.3f ms per shot, median "
+                "%.3f, busiest %.3f\n",
+                rates.size(), rates.front() * perShot, rates[rates.size() / 2] * perShot,
+                rates.back() * perShot);
+        }
         for (const auto& [name, t] : b.threads) {
             const auto it = a.threads.find(name);
             const ThreadAllocations before =
