@@ -127,7 +127,8 @@ struct FanRays {
 
 // The columns the rays reach in rows [top, bottom): every ray is a straight segment from the
 // origin, so its points in those rows lie between the two where it crosses their edges.
-bool BandColumns(const FanRays& rays, int32_t top, int32_t bottom, int32_t& left, int32_t& right) {
+// Left as they are when no ray crosses those rows.
+void BandColumns(const FanRays& rays, int32_t top, int32_t bottom, int32_t& left, int32_t& right) {
     // A point just above row 0 truncates into it.
     const float low = top == 0 ? -1.0f : float(top);
     const float high = float(bottom);
@@ -153,11 +154,10 @@ bool BandColumns(const FanRays& rays, int32_t top, int32_t bottom, int32_t& left
         any = true;
     }
     if (!any)
-        return false;
+        return;
     // One column more each side for the truncation and the single-precision steps.
     left = int32_t(std::floor(minX)) - 1;
     right = int32_t(std::floor(maxX)) + 1;
-    return true;
 }
 
 void CutIntoBands(const FanRays& rays, const ImageRect& box, ImageParts& parts) {
@@ -169,9 +169,9 @@ void CutIntoBands(const FanRays& rays, const ImageRect& box, ImageParts& parts) 
     for (int32_t b = 0; b < bands; ++b) {
         const int32_t top = box.y + box.height * b / bands;
         const int32_t bottom = box.y + box.height * (b + 1) / bands;
-        int32_t left = 0, right = 0;
-        if (!BandColumns(rays, top, bottom, left, right))
-            continue;
+        // No ray in the band cannot happen inside the box; the whole width is the safe answer.
+        int32_t left = box.x, right = box.x + box.width - 1;
+        BandColumns(rays, top, bottom, left, right);
         left = std::max(left, box.x);
         right = std::min(right, box.x + box.width - 1);
         if (left <= right)
