@@ -47,6 +47,12 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+bool IsPlainNumber(std::string_view s) {
+    double value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    return !s.empty() && ec == std::errc{} && end == s.data() + s.size();
+}
+
 std::string_view StripQuotes(std::string_view s) {
     if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
         return s.substr(1, s.size() - 2);
@@ -221,10 +227,12 @@ void IniFile::SetString(std::string_view section, std::string_view key, std::str
     std::string v = OneLine(value);
     if (k.empty())
         return;
-    // Quote a value that reading would cut (trailing blanks, its own outer quotes), so that it
-    // reads back as set. Leading blanks are left bare: printf-style numbers (" 0.0") have them
-    // and the file should show numbers as written.
-    bool quote = !v.empty() && (IsBlank(v.back()) || StripQuotes(v).size() != v.size());
+    // Quote a value that reading would cut (blanks at either end, its own outer quotes), so
+    // that it reads back as set. A number's leading blanks are left bare: printf-style numbers
+    // (" 0.0") have them, read back the same, and the file should show them as written.
+    const bool leadingBlank = !v.empty() && IsBlank(v.front()) && !IsPlainNumber(Trim(v));
+    bool quote =
+        !v.empty() && (leadingBlank || IsBlank(v.back()) || StripQuotes(v).size() != v.size());
     std::string written = quote ? "\"" + v + "\"" : v;
     Section* s = FindSection(section);
     if (!s) {

@@ -91,7 +91,9 @@ TEST(IniFile, ValuesReadBackAsTheyWereSet) {
                                                           {"'a'", "'a'"},
                                                           {"x = y ; z", "x = y ; z"},
                                                           {"", ""},
-                                                          {" 0.0", "0.0"}};
+                                                          {" 0.0", "0.0"},
+                                                          {" leading", " leading"},
+                                                          {" 0.0 m", " 0.0 m"}};
     IniFile ini;
     int n = 0;
     for (auto [set, read] : values)
