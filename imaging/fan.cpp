@@ -129,15 +129,17 @@ struct FanRays {
 // origin, so its points in those rows lie between the two where it crosses their edges.
 // Left as they are when no ray crosses those rows.
 void BandColumns(const FanRays& rays, int32_t top, int32_t bottom, int32_t& left, int32_t& right) {
-    // A point just above row 0 truncates into it.
-    const float low = top == 0 ? -1.0f : float(top);
-    const float high = float(bottom);
+    // A row more each way: the drawing's single-precision steps may put a point of a nearly
+    // level ray into the row beside the one exact arithmetic gives (and a point just above
+    // row 0 truncates into it).
+    const float low = float(top) - 1.0f;
+    const float high = float(bottom) + 1.0f;
     float minX = 0.0f, maxX = 0.0f;
     bool any = false;
     for (int32_t j = 0; j < rays.count; ++j) {
         const float dx = rays.sines[j], dy = rays.negCosines[j];
         float r0 = 0.0f, r1 = rays.last;
-        if (std::fabs(dy) < 1e-6f) {
+        if (dy == 0.0f) {
             if (rays.oy < low || rays.oy >= high)
                 continue;
         } else {
