@@ -15,23 +15,19 @@ void CopyText(std::array<char, N>& to, std::string_view text) {
 
 }  // namespace
 
-ImageRect UniteImageRects(const ImageRect& a, const ImageRect& b) {
-    const bool aEmpty = a.width <= 0 || a.height <= 0;
-    const bool bEmpty = b.width <= 0 || b.height <= 0;
-    if (bEmpty)
-        return a;
-    if (aEmpty)
-        return b;
-    const int32_t left = std::min(a.x, b.x), top = std::min(a.y, b.y);
-    const int32_t right = std::max(a.x + a.width, b.x + b.width);
-    const int32_t bottom = std::max(a.y + a.height, b.y + b.height);
-    return {left, top, right - left, bottom - top};
+ImageRect WindowChangeSet::ImageBounds() const {
+    if (imageParts.Empty())
+        return {0, 0, 0, 0};
+    Rect box = imageParts[0];
+    for (const Rect& r : imageParts)
+        box = {std::min(box.left, r.left), std::min(box.top, r.top), std::max(box.right, r.right),
+               std::max(box.bottom, r.bottom)};
+    return ImageRectOf(box);
 }
 
 void WindowChanges::AddImagePart(const ImageRect& rect) {
     if (rect.width <= 0 || rect.height <= 0)
         return;
-    pending_.imageRect = pending_.image ? UniteImageRects(pending_.imageRect, rect) : rect;
     pending_.imageParts.Add({rect.x, rect.y, rect.x + rect.width, rect.y + rect.height});
     pending_.image = true;
 }
@@ -50,7 +46,6 @@ void WindowChanges::ImagePartsChanged(const ImageParts& parts) {
 void WindowChanges::ImageCopied() {
     std::lock_guard lock(mutex_);
     pending_.image = false;
-    pending_.imageRect = {0, 0, 0, 0};
     pending_.imageParts.Clear();
 }
 

@@ -24,8 +24,7 @@ struct StatusBoxChange {
 
 struct WindowChangeSet {
     bool image = false;
-    ImageRect imageRect{0, 0, 0, 0};  // the box of the parts
-    DirtyRects imageParts;            // image coordinates
+    DirtyRects imageParts;  // image coordinates
     // The blinker toggles once per reply; a frame that saw two toggles must show the state
     // after both, so the count is kept rather than a flag.
     bool activityCleared = false;
@@ -43,6 +42,9 @@ struct WindowChangeSet {
     bool measureReadouts = false;
     bool magnifier = false;
 
+    // The box of the image parts (empty when there are none).
+    ImageRect ImageBounds() const;
+
     bool Empty() const {
         return !image && !activityCleared && activityToggles == 0 && !dial && !shotReadouts &&
                !statusBox && !gridLabel && !dateTime && !measureLine && !measureReadouts &&
@@ -53,9 +55,6 @@ struct WindowChangeSet {
 inline ImageRect ImageRectOf(const Rect& r) {
     return {r.left, r.top, r.Width(), r.Height()};
 }
-
-// The union of two image rectangles; an empty one (no width or height) adds nothing.
-ImageRect UniteImageRects(const ImageRect& a, const ImageRect& b);
 
 class WindowChanges {
   public:

@@ -76,10 +76,13 @@ AcquisitionThread::~AcquisitionThread() {
 
 void AcquisitionThread::RefreshDateTimeStamp() {
     // A reply's check runs within its shot: a second held back for the reply is told here.
-    if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_) || clockSecondMicroseconds_ >= 0) {
-        clockSecondMicroseconds_ = -1;
-        seams_.OnClockSecond();
-    }
+    if (tarvisk::RefreshDateTimeStamp(stamp_, settings_, clock_) || clockSecondMicroseconds_ >= 0)
+        TellClockSecond();
+}
+
+void AcquisitionThread::TellClockSecond() {
+    clockSecondMicroseconds_ = -1;
+    seams_.OnClockSecond();
 }
 
 bool AcquisitionThread::OpenHeadPort(int32_t portIndex, const std::string& devicePath) {
@@ -293,10 +296,8 @@ void AcquisitionThread::Loop() {
         // window wakes once for both; a reply that stalls holds it back only briefly.
         if (clockSecondMicroseconds_ >= 0 &&
             (!replyArriving_ ||
-             MonotonicMicroseconds() - clockSecondMicroseconds_ > ClockSecondHoldMicroseconds)) {
-            clockSecondMicroseconds_ = -1;
-            seams_.OnClockSecond();
-        }
+             MonotonicMicroseconds() - clockSecondMicroseconds_ > ClockSecondHoldMicroseconds))
+            TellClockSecond();
 
         if (settings_.Hold == 0) {
             PollForReply();

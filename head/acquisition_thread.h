@@ -114,6 +114,7 @@ class AcquisitionThread final : public DateTimeRefresher {
     void ShowStatus(bool visible);
     void Send();
     void LetReplyOnItsWayIn();
+    void TellClockSecond();              // the window and the peripherals follow the new second
     int32_t ExpectedReplyBytes() const;  // the reply awaited, within the buffer
     void PortGone();
     void TryReopen();

@@ -220,13 +220,12 @@ bool Framebuffer::StretchWholeTimes(const Rect& source, const Rect& target) {
     const int32_t k = target.Width() / source.Width();
     const bool whole =
         k >= 1 && target.Width() == k * source.Width() && target.Height() == k * source.Height();
-    const Rect all{0, 0, size_.width, size_.height};
+    auto inside = [this](const Rect& r) {
+        return r.left >= 0 && r.top >= 0 && r.right <= size_.width && r.bottom <= size_.height;
+    };
     const bool apart = source.right <= target.left || target.right <= source.left ||
                        source.bottom <= target.top || target.bottom <= source.top;
-    if (!whole || !apart || !all.Contains({source.left, source.top}) ||
-        !all.Contains({source.right - 1, source.bottom - 1}) ||
-        !all.Contains({target.left, target.top}) ||
-        !all.Contains({target.right - 1, target.bottom - 1}))
+    if (!whole || !apart || !inside(source) || !inside(target))
         return false;
     // Each source row is widened once and the copies below it are whole-row copies.
     const size_t rowBytes = size_t(target.Width()) * sizeof(QRgb);

@@ -21,7 +21,7 @@ TEST(WindowChanges, AFrameSeesTheUnionOfImageChangesAndTheLastOfEachField) {
     c.DateTime("08-DEC-2026  16:04:05 and far more text than the field could ever hold");
     const WindowChangeSet s = c.Take();
     EXPECT_TRUE(s.image);
-    EXPECT_EQ(s.imageRect, (ImageRect{10, 2, 100, 30}));
+    EXPECT_EQ(s.ImageBounds(), (ImageRect{10, 2, 100, 30}));
     EXPECT_TRUE(s.dial);
     EXPECT_FLOAT_EQ(s.bearingDegrees, 33.0f);
     EXPECT_STREQ(s.status.text.data(), "");
@@ -41,7 +41,7 @@ TEST(WindowChanges, AFansBandsStayPartsUntilTheWholePictureIsCopied) {
     c.ImageChanged({0, 500, 10, 6});
     WindowChangeSet s = c.Take();
     EXPECT_TRUE(s.image);
-    EXPECT_EQ(s.imageRect, (ImageRect{0, 170, 370, 336}));
+    EXPECT_EQ(s.ImageBounds(), (ImageRect{0, 170, 370, 336}));
     ASSERT_EQ(s.imageParts.Count(), 3u);
     int64_t area = 0;
     for (const Rect& r : s.imageParts)
